@@ -1,0 +1,47 @@
+# Helpers shared by the folder CMakeLists files.
+
+# sumdrill_library(<name> [EXCLUDE <regex>] [DEPS <targets>...])
+# One static library from every .cpp/.h/.qrc of the calling folder (sub-folders excluded),
+# less the files matching EXCLUDE.
+function(sumdrill_library name)
+  cmake_parse_arguments(ARG "" "EXCLUDE" "DEPS" ${ARGN})
+  if(NOT ARG_EXCLUDE)
+    set(ARG_EXCLUDE "^$")
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  list(FILTER sources EXCLUDE REGEX "${ARG_EXCLUDE}")
+  set(cpp ${sources})
+  list(FILTER cpp INCLUDE REGEX "\\.(cpp|qrc)$")
+  if(cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    # A folder whose units have not been written yet: headers only.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# sumdrill_test(<folder> [LIBS <targets>...])
+# One GoogleTest executable from tests/<folder>/*.cpp, registered with ctest.
+function(sumdrill_test folder)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
+  if(NOT sources)
+    return()
+  endif()
+  set(exe test_${folder})
+  add_executable(${exe} ${sources})
+  target_link_libraries(${exe} PRIVATE testmain ${ARG_LIBS} GTest::gtest GTest::gmock Qt6::Test)
+  target_compile_definitions(${exe} PRIVATE
+    SUMDRILL_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/${folder}/data")
+  gtest_discover_tests(${exe}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
