@@ -4,6 +4,8 @@
 #include "platform/GbkCodec.h"
 #include "platform/LocaleInfo.h"
 
+#include <immintrin.h>
+
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -36,7 +38,7 @@ inline std::uint32_t Scale(std::uint32_t state, std::uint32_t n) {
 // State after k steps from s0 is A[k] * s0 + C[k]; the tables grow with the largest n seen.
 std::vector<std::uint32_t> g_mul{1u};
 std::vector<std::uint32_t> g_add{0u};
-constexpr std::size_t kMaxTable = 1u << 20; // beyond this the trace walks the states back one by one
+constexpr std::size_t kMaxTable = 1u << 16; // beyond this the trace walks the states back one by one
 
 void GrowTables(std::size_t steps) {
     while (g_mul.size() <= steps) {
@@ -45,14 +47,97 @@ void GrowTables(std::size_t steps) {
     }
 }
 
-// Whether any of the states A[k] * s0 + C[k], k in [0, count), lies in [lo, lo + width).
-__attribute__((target_clones("avx2", "default"))) bool
-AnyStateInRange(const std::uint32_t* mul, const std::uint32_t* add, int count, std::uint32_t s0,
-                std::uint32_t lo, std::uint32_t width) {
-    std::uint32_t any = 0;
-    for (int k = 0; k < count; ++k)
-        any |= static_cast<std::uint32_t>(mul[k] * s0 + add[k] - lo) < width;
-    return any != 0;
+// The largest k in [begin, end) whose state mul[k] * s0 + add[k] lies in [lo, lo + width),
+// or -1. The ranges are scanned from the top, eight states at a time where the CPU allows.
+int LastStateInRangeScalar(const std::uint32_t* mul, const std::uint32_t* add, int begin, int end,
+                           std::uint32_t s0, std::uint32_t lo, std::uint32_t width) {
+    for (int k = end - 1; k >= begin; --k)
+        if (mul[k] * s0 + add[k] - lo < width)
+            return k;
+    return -1;
+}
+
+// Lanes set where the states of steps k..k+7 lie in the range.
+__attribute__((target("avx2"), always_inline)) inline __m256i
+StatesInRange8(const std::uint32_t* mul, const std::uint32_t* add, int k, __m256i seed,
+               __m256i base, __m256i limit) {
+    const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(mul + k));
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(add + k));
+    // (state - lo) ^ 2^31, computed as state - (lo ^ 2^31).
+    const __m256i s = _mm256_sub_epi32(_mm256_add_epi32(_mm256_mullo_epi32(m, seed), a), base);
+    return _mm256_cmpgt_epi32(limit, s);
+}
+
+__attribute__((target("avx2"))) int
+LastStateInRangeAvx2(const std::uint32_t* mul, const std::uint32_t* add, int begin, int end,
+                     std::uint32_t s0, std::uint32_t lo, std::uint32_t width) {
+    const __m256i seed = _mm256_set1_epi32(static_cast<int>(s0));
+    // Unsigned x < width is signed (x ^ 2^31) < (width ^ 2^31).
+    const __m256i base = _mm256_set1_epi32(static_cast<int>(lo ^ 0x80000000u));
+    const __m256i limit = _mm256_set1_epi32(static_cast<int>(width ^ 0x80000000u));
+    auto hits = [&](int at) __attribute__((target("avx2"))) {
+        return StatesInRange8(mul, add, at, seed, base, limit);
+    };
+    int k = end;
+    while (k - begin >= 32) {
+        k -= 32;
+        const __m256i h3 = hits(k + 24), h2 = hits(k + 16), h1 = hits(k + 8), h0 = hits(k);
+        const __m256i any = _mm256_or_si256(_mm256_or_si256(h3, h2), _mm256_or_si256(h1, h0));
+        if (_mm256_testz_si256(any, any))
+            continue;
+        const __m256i parts[4] = {h0, h1, h2, h3};
+        for (int q = 3; q >= 0; --q) {
+            const int mask = _mm256_movemask_ps(_mm256_castsi256_ps(parts[q]));
+            if (mask)
+                return k + 8 * q + 31 - __builtin_clz(static_cast<unsigned>(mask));
+        }
+    }
+    return LastStateInRangeScalar(mul, add, begin, k, s0, lo, width);
+}
+
+__attribute__((target("avx512f"))) int
+LastStateInRangeAvx512(const std::uint32_t* mul, const std::uint32_t* add, int begin, int end,
+                       std::uint32_t s0, std::uint32_t lo, std::uint32_t width) {
+    const __m512i seed = _mm512_set1_epi32(static_cast<int>(s0));
+    const __m512i base = _mm512_set1_epi32(static_cast<int>(lo));
+    const __m512i limit = _mm512_set1_epi32(static_cast<int>(width));
+    int k = end;
+    while (k - begin >= 32) {
+        k -= 32;
+        const __m512i m1 = _mm512_loadu_si512(mul + k + 16);
+        const __m512i a1 = _mm512_loadu_si512(add + k + 16);
+        const __m512i m0 = _mm512_loadu_si512(mul + k);
+        const __m512i a0 = _mm512_loadu_si512(add + k);
+        const __m512i s1 = _mm512_sub_epi32(_mm512_add_epi32(_mm512_mullo_epi32(m1, seed), a1), base);
+        const __m512i s0v = _mm512_sub_epi32(_mm512_add_epi32(_mm512_mullo_epi32(m0, seed), a0), base);
+        const unsigned hit = (static_cast<unsigned>(_mm512_cmplt_epu32_mask(s1, limit)) << 16) |
+                             _mm512_cmplt_epu32_mask(s0v, limit);
+        if (hit)
+            return k + 31 - __builtin_clz(hit);
+    }
+    return LastStateInRangeScalar(mul, add, begin, k, s0, lo, width);
+}
+
+using LastStateInRangeFn = int (*)(const std::uint32_t*, const std::uint32_t*, int, int,
+                                   std::uint32_t, std::uint32_t, std::uint32_t);
+const LastStateInRangeFn LastStateInRange =
+    __builtin_cpu_supports("avx512f")  ? LastStateInRangeAvx512
+    : __builtin_cpu_supports("avx2") ? LastStateInRangeAvx2
+                                     : LastStateInRangeScalar;
+
+// The states that draw position p of 1..n are [bounds[p], bounds[p + 1]), where
+// bounds[p] = ceil(p * 2^32 / n) (bounds[n] wraps to 0). Kept per n: a sheet uses few sizes.
+const std::uint32_t* DrawBounds(std::uint32_t n) {
+    static std::vector<std::vector<std::uint32_t>> byN;
+    if (byN.size() <= n)
+        byN.resize(n + 1);
+    std::vector<std::uint32_t>& b = byN[n];
+    if (b.empty()) {
+        b.resize(n + 1);
+        for (std::uint32_t p = 0; p <= n; ++p)
+            b[p] = static_cast<std::uint32_t>(((static_cast<std::uint64_t>(p) << 32) + n - 1) / n);
+    }
+    return b.data();
 }
 
 // The undo of shuffle step j for the tracked position p: step j exchanged entries j and r_j.
@@ -128,34 +213,31 @@ int PickFromSeedTraced(std::uint32_t seed, int n) {
 
     g_state = stateAfter(steps);
     int p = static_cast<int>(Scale(g_state, un));
-    // The states that draw p are those in [ceil(p * 2^32 / n), ceil((p + 1) * 2^32 / n)).
-    auto rangeOf = [un](int pos, std::uint32_t& lo, std::uint32_t& width) {
-        const std::uint64_t from = ((static_cast<std::uint64_t>(pos) << 32) + un - 1) / un;
-        const std::uint64_t to = ((static_cast<std::uint64_t>(pos + 1) << 32) + un - 1) / un;
-        lo = static_cast<std::uint32_t>(from);
-        width = static_cast<std::uint32_t>(to - from);
+    const std::uint32_t* bounds = DrawBounds(un);
+    auto rangeOf = [bounds](int pos, std::uint32_t& lo, std::uint32_t& width) {
+        lo = bounds[pos];
+        width = bounds[pos + 1] - bounds[pos]; // wraps to the right width for the last position
     };
     std::uint32_t lo = 0, width = 0;
     rangeOf(p, lo, width);
 
-    constexpr int kBlock = 64;
+    // Walk the steps from the last one down. Between events nothing moves the followed slot p;
+    // an event is step p itself or a step that drew p.
     int end = n; // steps [0, end) are still to be undone
     while (end > 0) {
-        const int begin = end > kBlock ? end - kBlock : 0;
-        // Step j draws with the state after j + 1 steps.
-        const bool touched = (p >= begin && p < end) ||
-                             AnyStateInRange(mul + begin + 1, add + begin + 1, end - begin, seed,
-                                             lo, width);
-        if (touched) {
-            for (int j = end - 1; j >= begin; --j) {
-                const int before = UndoStep(j, Scale(stateAfter(static_cast<std::size_t>(j) + 1), un), p);
-                if (before != p) {
-                    p = before;
-                    rangeOf(p, lo, width);
-                }
-            }
+        const int lowest = p < end ? p + 1 : 0;
+        // Step j draws with the state after j + 1 steps, hence the offset of one.
+        const int drew = LastStateInRange(mul + 1, add + 1, lowest, end, seed, lo, width);
+        if (drew >= 0) {
+            p = drew;
+            end = drew;
+        } else if (p < end) {
+            end = p;
+            p = static_cast<int>(Scale(stateAfter(static_cast<std::size_t>(p) + 1), un));
+        } else {
+            break;
         }
-        end = begin;
+        rangeOf(p, lo, width);
     }
     return p + 1;
 }
