@@ -1,0 +1,952 @@
+#include "grid/BaseGrid.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QRawFont>
+#include <QtEndian>
+#include <QHash>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace grid {
+
+// ---------------------------------------------------------------------------------------------
+// Colours, rectangles, fonts
+
+QColor ColorToQColor(TColor color) {
+    if (color == clNone)
+        return QColor();
+    if ((color & 0xFF000000u) == 0xFF000000u) {
+        const QPalette pal = QApplication::palette();
+        switch (color & 0xFFu) {
+        case 0x05: return pal.color(QPalette::Active, QPalette::Base);
+        case 0x08: return pal.color(QPalette::Active, QPalette::Text);
+        case 0x0D: return pal.color(QPalette::Active, QPalette::Highlight);
+        case 0x0E: return pal.color(QPalette::Active, QPalette::HighlightedText);
+        case 0x0F: return pal.color(QPalette::Active, QPalette::Button);
+        case 0x12: return pal.color(QPalette::Active, QPalette::ButtonText);
+        case 0x18: return pal.color(QPalette::Active, QPalette::ToolTipBase);
+        default: return pal.color(QPalette::Active, QPalette::Window);
+        }
+    }
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+TRect UnionRect(const TRect& a, const TRect& b) {
+    if (a.IsEmpty())
+        return b;
+    if (b.IsEmpty())
+        return a;
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+            std::max(a.Bottom, b.Bottom)};
+}
+
+namespace {
+// a * b / c rounded half away from zero, as the platform's MulDiv.
+int MulDiv(int a, int b, int c) {
+    const long long p = static_cast<long long>(a) * b;
+    const long long q = (std::llabs(p) * 2 + c) / (2LL * c);
+    return int(p < 0 ? -q : q);
+}
+} // namespace
+
+int TFont::Size() const { return -MulDiv(Height, 72, 96); }
+
+void TFont::SetSize(int points) { Height = -MulDiv(points, 96, 72); }
+
+namespace {
+// Whether the face drawn for `font` carries hand-tuned bitmaps at `ppem` pixels. Song faces do
+// at the small sizes; the screen draws those, not smoothed outlines, so Chinese text stays crisp.
+bool HasBitmapStrike(const QFont& font, int ppem) {
+    static QHash<QString, bool> cache; // the user-interface thread only
+    const QString key = font.family() + QLatin1Char('/') + QString::number(ppem);
+    if (auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    bool found = false;
+    const QByteArray eblc = QRawFont::fromFont(font).fontTable("EBLC");
+    if (eblc.size() >= 8) {
+        const auto* d = reinterpret_cast<const uchar*>(eblc.constData());
+        const quint32 count = qFromBigEndian<quint32>(d + 4);
+        // Each size record is 48 bytes; its horizontal ppem is byte 44.
+        for (quint32 i = 0; i < count && 8 + qsizetype(i + 1) * 48 <= eblc.size(); ++i)
+            if (d[8 + i * 48 + 44] == ppem && d[8 + i * 48 + 45] == ppem)
+                found = true;
+    }
+    cache.insert(key, found);
+    return found;
+}
+} // namespace
+
+QFont TFont::ToQFont() const {
+    QFont f(Name);
+    const int ppem = std::max(1, std::abs(Height == 0 ? 11 : Height));
+    f.setPixelSize(ppem);
+    f.setBold(Style.testFlag(TFontStyle::fsBold));
+    f.setItalic(Style.testFlag(TFontStyle::fsItalic));
+    f.setUnderline(Style.testFlag(TFontStyle::fsUnderline));
+    f.setStrikeOut(Style.testFlag(TFontStyle::fsStrikeOut));
+    if (HasBitmapStrike(f, ppem))
+        f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCellStore
+
+void TCellStore::Resize(int cols, int rows) {
+    cols = std::max(0, cols);
+    rows = std::max(0, rows);
+    if (cols == m_cols && rows == m_rows)
+        return;
+    // Split the blocks the new size cuts, while their cells are all still there.
+    for (int r = 0; r < m_rows; ++r)
+        for (int c = 0; c < m_cols; ++c) {
+            const TCellProperties* p = CellProperties(c, r);
+            if (!p || !p->IsBaseCell || p->CellSpanX < 0 || p->CellSpanY < 0)
+                continue;
+            if (c + p->CellSpanX >= cols || r + p->CellSpanY >= rows)
+                SplitCell(c, r);
+        }
+    std::vector<QByteArray> texts(size_t(cols) * size_t(rows));
+    std::vector<std::unique_ptr<TCellProperties>> props(size_t(cols) * size_t(rows));
+    for (int r = 0; r < std::min(rows, m_rows); ++r)
+        for (int c = 0; c < std::min(cols, m_cols); ++c) {
+            texts[size_t(r) * cols + c] = std::move(m_texts[Index(c, r)]);
+            props[size_t(r) * cols + c] = std::move(m_props[Index(c, r)]);
+        }
+    m_texts = std::move(texts);
+    m_props = std::move(props);
+    m_cols = cols;
+    m_rows = rows;
+}
+
+const QByteArray& TCellStore::Text(int col, int row) const {
+    static const QByteArray empty;
+    return Contains(col, row) ? m_texts[Index(col, row)] : empty;
+}
+
+void TCellStore::SetText(int col, int row, const QByteArray& text) {
+    if (!Contains(col, row))
+        return;
+    if (text.isEmpty())
+        m_texts[Index(col, row)] = QByteArray(); // an empty text frees the cell's bytes
+    else
+        m_texts[Index(col, row)] = text;
+}
+
+bool TCellStore::HasCellProperties(int col, int row) const {
+    return Contains(col, row) && m_props[Index(col, row)] != nullptr;
+}
+
+TCellProperties* TCellStore::GetCellProperties(int col, int row) {
+    if (!Contains(col, row))
+        return nullptr;
+    auto& slot = m_props[Index(col, row)];
+    if (!slot)
+        slot = std::make_unique<TCellProperties>(m_owner, col, row);
+    return slot.get();
+}
+
+const TCellProperties* TCellStore::CellProperties(int col, int row) const {
+    return Contains(col, row) ? m_props[Index(col, row)].get() : nullptr;
+}
+
+TGridCoord TCellStore::BaseCellOf(int col, int row) const {
+    const TCellProperties* p = CellProperties(col, row);
+    if (p && !p->IsBaseCell && p->CellSpanX != -1 && p->CellSpanY != -1)
+        return {col - p->CellSpanX, row - p->CellSpanY};
+    return {col, row};
+}
+
+TGridRect TCellStore::BlockOf(int col, int row) const {
+    const TGridCoord base = BaseCellOf(col, row);
+    const TCellProperties* p = CellProperties(base.X, base.Y);
+    if (!p || p->CellSpanX < 0 || p->CellSpanY < 0)
+        return {col, row, col, row};
+    return {base.X, base.Y, base.X + p->CellSpanX, base.Y + p->CellSpanY};
+}
+
+TGridRect TCellStore::SplitCell(int col, int row) {
+    const TGridRect block = BlockOf(col, row);
+    for (int c = block.Left; c <= block.Right; ++c)
+        for (int r = block.Top; r <= block.Bottom; ++r)
+            if (TCellProperties* p = m_props[Index(c, r)].get()) {
+                p->IsBaseCell = true;
+                p->CellSpanX = -1;
+                p->CellSpanY = -1;
+            }
+    return block;
+}
+
+void TCellStore::MergeCellRange(int col, int row, int spanX, int spanY) {
+    if (spanX < 1 || spanY < 1)
+        return;
+    if (!Contains(col, row) || !Contains(col + spanX - 1, row + spanY - 1))
+        return;
+    // A block that reaches into the new one (and is not the same block) would be left claiming
+    // cells it no longer owns: split it first.
+    for (int c = col; c < col + spanX; ++c)
+        for (int r = row; r < row + spanY; ++r) {
+            const TGridRect old = BlockOf(c, r);
+            const bool plain = old.Left == old.Right && old.Top == old.Bottom;
+            const bool same = old == TGridRect{col, row, col + spanX - 1, row + spanY - 1};
+            if (!plain && !same)
+                SplitCell(c, r);
+        }
+    for (int c = col; c < col + spanX; ++c)
+        for (int r = row; r < row + spanY; ++r) {
+            TCellProperties* p = GetCellProperties(c, r);
+            p->IsBaseCell = c == col && r == row;
+            if (p->IsBaseCell) {
+                p->CellSpanX = spanX - 1;
+                p->CellSpanY = spanY - 1;
+            } else {
+                p->CellSpanX = c - col;
+                p->CellSpanY = r - row;
+            }
+        }
+}
+
+bool TCellStore::CheckConsistency(QString* why) const {
+    auto fail = [why](int c, int r, const char* what) {
+        if (why)
+            *why = QStringLiteral("cell (%1, %2): %3").arg(c).arg(r).arg(QString::fromUtf8(what));
+        return false;
+    };
+    for (int r = 0; r < m_rows; ++r)
+        for (int c = 0; c < m_cols; ++c) {
+            const TCellProperties* p = CellProperties(c, r);
+            if (!p)
+                continue;
+            if (p->IsBaseCell) {
+                if ((p->CellSpanX == -1) != (p->CellSpanY == -1) || p->CellSpanX < -1 ||
+                    p->CellSpanY < -1)
+                    return fail(c, r, "base cell with a broken span");
+                if (p->CellSpanX < 0)
+                    continue;
+                if (!Contains(c + p->CellSpanX, r + p->CellSpanY))
+                    return fail(c, r, "block reaches outside the table");
+                for (int bc = c; bc <= c + p->CellSpanX; ++bc)
+                    for (int br = r; br <= r + p->CellSpanY; ++br) {
+                        if (bc == c && br == r)
+                            continue;
+                        const TCellProperties* q = CellProperties(bc, br);
+                        if (!q)
+                            return fail(bc, br, "covered cell without properties");
+                        if (q->IsBaseCell || q->CellSpanX != bc - c || q->CellSpanY != br - r)
+                            return fail(bc, br, "covered cell does not point at its base");
+                    }
+            } else {
+                if (p->CellSpanX < 0 || p->CellSpanY < 0)
+                    return fail(c, r, "covered cell with a negative offset");
+                const int bc = c - p->CellSpanX;
+                const int br = r - p->CellSpanY;
+                const TCellProperties* b = CellProperties(bc, br);
+                if (!b || !b->IsBaseCell || bc + b->CellSpanX < c || br + b->CellSpanY < r)
+                    return fail(c, r, "covered cell outside its base's block");
+            }
+        }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TBaseGrid: size, geometry, scrolling
+
+TBaseGrid::TBaseGrid(QWidget* parent) : QWidget(parent), m_cells(this) {
+    m_options = TGridOption::goFixedVertLine | TGridOption::goFixedHorzLine |
+                TGridOption::goVertLine | TGridOption::goHorzLine | TGridOption::goRangeSelect |
+                TGridOption::goDrawFocusSelected;
+    m_cells.Resize(5, 5);
+    m_colWidths.assign(5, m_defaultColWidth);
+    m_rowHeights.assign(5, m_defaultRowHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+TBaseGrid::~TBaseGrid() = default;
+
+void TBaseGrid::SetColCount(int count) {
+    count = std::max(1, count);
+    if (count == ColCount())
+        return;
+    m_cells.Resize(count, RowCount());
+    m_colWidths.resize(size_t(count), m_defaultColWidth);
+    m_fixedCols = std::min(m_fixedCols, count - 1);
+    m_fixedRightCols = std::min(m_fixedRightCols, count - 1 - m_fixedCols);
+    m_current.X = std::clamp(m_current.X, FirstScrollCol(), count - 1);
+    m_anchor.X = std::clamp(m_anchor.X, FirstScrollCol(), count - 1);
+    ClampScroll();
+    update();
+}
+
+void TBaseGrid::SetRowCount(int count) {
+    count = std::max(1, count);
+    if (count == RowCount())
+        return;
+    m_cells.Resize(ColCount(), count);
+    m_rowHeights.resize(size_t(count), m_defaultRowHeight);
+    m_fixedRows = std::min(m_fixedRows, count - 1);
+    m_fixedFooters = std::min(m_fixedFooters, count - 1 - m_fixedRows);
+    m_current.Y = std::clamp(m_current.Y, FirstScrollRow(), count - 1);
+    m_anchor.Y = std::clamp(m_anchor.Y, FirstScrollRow(), count - 1);
+    ClampScroll();
+    update();
+}
+
+// Changing the fixed area starts over at its first scrolling cell, as the platform grid does.
+void TBaseGrid::SetFixedCols(int count) {
+    count = std::clamp(count, 0, ColCount() - 1);
+    m_fixedCols = count;
+    m_leftCol = count;
+    m_current.X = m_anchor.X = count;
+    update();
+}
+
+void TBaseGrid::SetFixedRows(int count) {
+    count = std::clamp(count, 0, RowCount() - 1);
+    m_fixedRows = count;
+    m_topRow = count;
+    m_current.Y = m_anchor.Y = count;
+    update();
+}
+
+void TBaseGrid::SetFixedFooters(int count) {
+    m_fixedFooters = std::clamp(count, 0, RowCount() - 1 - m_fixedRows);
+    update();
+}
+
+void TBaseGrid::SetFixedRightCols(int count) {
+    m_fixedRightCols = std::clamp(count, 0, ColCount() - 1 - m_fixedCols);
+    update();
+}
+
+void TBaseGrid::SetDefaultColWidth(int width) {
+    m_defaultColWidth = std::max(0, width);
+    m_colWidths.assign(size_t(ColCount()), m_defaultColWidth);
+    ClampScroll();
+    update();
+}
+
+void TBaseGrid::SetDefaultRowHeight(int height) {
+    m_defaultRowHeight = std::max(0, height);
+    m_floatingFooterHeight = m_defaultRowHeight;
+    m_rowHeights.assign(size_t(RowCount()), m_defaultRowHeight);
+    ClampScroll();
+    update();
+}
+
+int TBaseGrid::ColWidths(int col) const {
+    return col >= 0 && col < ColCount() ? m_colWidths[size_t(col)] : m_defaultColWidth;
+}
+
+void TBaseGrid::SetColWidths(int col, int width) {
+    if (col < 0 || col >= ColCount())
+        return;
+    m_colWidths[size_t(col)] = std::max(0, width);
+    update();
+}
+
+int TBaseGrid::RowHeights(int row) const {
+    return row >= 0 && row < RowCount() ? m_rowHeights[size_t(row)] : m_defaultRowHeight;
+}
+
+void TBaseGrid::SetRowHeights(int row, int height) {
+    if (row < 0 || row >= RowCount())
+        return;
+    m_rowHeights[size_t(row)] = std::max(0, height);
+    update();
+}
+
+int TBaseGrid::FixedWidth() const {
+    int w = 0;
+    for (int c = 0; c < m_fixedCols; ++c)
+        w += ColWidths(c);
+    return w;
+}
+
+int TBaseGrid::FixedHeight() const {
+    int h = 0;
+    for (int r = 0; r < m_fixedRows; ++r)
+        h += RowHeights(r);
+    return h;
+}
+
+int TBaseGrid::VisibleColCount() const {
+    int n = 0;
+    int x = FixedWidth();
+    for (int c = m_leftCol; c < ColCount(); ++c) {
+        x += ColWidths(c);
+        if (x > width())
+            break;
+        ++n;
+    }
+    return std::max(1, n);
+}
+
+int TBaseGrid::VisibleRowCount() const {
+    int n = 0;
+    int y = FixedHeight();
+    for (int r = m_topRow; r < RowCount(); ++r) {
+        y += RowHeights(r);
+        if (y > height())
+            break;
+        ++n;
+    }
+    return std::max(1, n);
+}
+
+void TBaseGrid::SetLeftCol(int col) {
+    const int clamped = std::clamp(col, FirstScrollCol(), ColCount() - 1);
+    if (clamped == m_leftCol)
+        return;
+    m_leftCol = clamped;
+    update();
+}
+
+void TBaseGrid::SetTopRow(int row) {
+    const int clamped = std::clamp(row, FirstScrollRow(), RowCount() - 1);
+    if (clamped == m_topRow)
+        return;
+    m_topRow = clamped;
+    update();
+}
+
+void TBaseGrid::ClampScroll() {
+    m_leftCol = std::clamp(m_leftCol, FirstScrollCol(), ColCount() - 1);
+    m_topRow = std::clamp(m_topRow, FirstScrollRow(), RowCount() - 1);
+}
+
+void TBaseGrid::ScrollInView(int col, int row) {
+    if (col >= FirstScrollCol()) {
+        if (col < m_leftCol)
+            SetLeftCol(col);
+        else
+            while (m_leftCol < col && col >= m_leftCol + VisibleColCount())
+                SetLeftCol(m_leftCol + 1);
+    }
+    if (row >= FirstScrollRow()) {
+        if (row < m_topRow)
+            SetTopRow(row);
+        else
+            while (m_topRow < row && row >= m_topRow + VisibleRowCount())
+                SetTopRow(m_topRow + 1);
+    }
+}
+
+TRect TBaseGrid::PlainCellRect(int col, int row) const {
+    TRect r;
+    for (int c = 0; c < col; ++c)
+        r.Left += ColWidths(c);
+    if (col >= m_fixedCols)
+        for (int c = m_fixedCols; c < m_leftCol; ++c)
+            r.Left -= ColWidths(c);
+    for (int y = 0; y < row; ++y)
+        r.Top += RowHeights(y);
+    if (row >= m_fixedRows)
+        for (int y = m_fixedRows; y < m_topRow; ++y)
+            r.Top -= RowHeights(y);
+    r.Right = r.Left + ColWidths(col);
+    r.Bottom = r.Top + RowHeights(row);
+    return r;
+}
+
+TRect TBaseGrid::MergedCellRect(int col, int row) const {
+    const TCellProperties* p = m_cells.CellProperties(col, row);
+    if (!p || (p->CellSpanX == -1 && p->CellSpanY == -1))
+        return PlainCellRect(col, row);
+    const TGridCoord base = BaseCellOf(col, row);
+    const TCellProperties* b = m_cells.CellProperties(base.X, base.Y);
+    if (!b || b->CellSpanX < 0 || b->CellSpanY < 0)
+        return PlainCellRect(col, row);
+    return UnionRect(PlainCellRect(base.X, base.Y),
+                     PlainCellRect(base.X + b->CellSpanX, base.Y + b->CellSpanY));
+}
+
+bool TBaseGrid::MouseToCell(QPoint pos, int& col, int& row) const {
+    auto find = [](int p, int fixedCount, int first, int count, int fixedExtent, auto extent) {
+        int at = 0;
+        for (int i = 0; i < fixedCount; ++i) {
+            if (p >= at && p < at + extent(i))
+                return i;
+            at += extent(i);
+        }
+        at = fixedExtent;
+        for (int i = first; i < count; ++i) {
+            if (p >= at && p < at + extent(i))
+                return i;
+            at += extent(i);
+        }
+        return -1;
+    };
+    col = find(pos.x(), m_fixedCols, m_leftCol, ColCount(), FixedWidth(),
+               [this](int c) { return ColWidths(c); });
+    row = find(pos.y(), m_fixedRows, m_topRow, RowCount(), FixedHeight(),
+               [this](int r) { return RowHeights(r); });
+    return col >= 0 && row >= 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Current cell and selection
+
+TGridRect TBaseGrid::Selection() const {
+    return {std::min(m_current.X, m_anchor.X), std::min(m_current.Y, m_anchor.Y),
+            std::max(m_current.X, m_anchor.X), std::max(m_current.Y, m_anchor.Y)};
+}
+
+void TBaseGrid::SetSelection(const TGridRect& rect) {
+    const TGridRect old = Selection();
+    const int l = std::clamp(rect.Left, FirstScrollCol(), ColCount() - 1);
+    const int t = std::clamp(rect.Top, FirstScrollRow(), RowCount() - 1);
+    const int r = std::clamp(rect.Right, FirstScrollCol(), ColCount() - 1);
+    const int b = std::clamp(rect.Bottom, FirstScrollRow(), RowCount() - 1);
+    m_current = {l, t};
+    m_anchor = {r, b};
+    InvalidateRange(old);
+    InvalidateRange(Selection());
+    Q_EMIT SelectionChanged();
+}
+
+void TBaseGrid::SetCol(int col) { FocusCell(col, m_current.Y); }
+
+void TBaseGrid::SetRow(int row) { FocusCell(m_current.X, row); }
+
+void TBaseGrid::FocusCell(int col, int row) { MoveCurrent(col, row, false); }
+
+void TBaseGrid::MoveCurrent(int col, int row, bool extend) {
+    col = std::clamp(col, FirstScrollCol(), std::max(FirstScrollCol(), LastSelectableCol()));
+    row = std::clamp(row, FirstScrollRow(), std::max(FirstScrollRow(), LastSelectableRow()));
+    const TGridRect oldSel = Selection();
+    const TGridCoord oldCurrent = m_current;
+    if (extend && m_options.testFlag(TGridOption::goRangeSelect)) {
+        // The current cell stays where the range began; the far corner follows.
+        m_anchor = {col, row};
+    } else {
+        m_current = {col, row};
+        m_anchor = m_current;
+    }
+    if (m_options.testFlag(TGridOption::goRowSelect)) {
+        // Whole rows: the selection always spans every scrolling column.
+        m_current.X = FirstScrollCol();
+        m_anchor.X = std::max(FirstScrollCol(), LastSelectableCol());
+    }
+    if (oldSel == Selection() && oldCurrent == m_current)
+        return;
+    ScrollInView(col, row);
+    InvalidateRange(oldSel);
+    InvalidateRange(Selection());
+    InvalidateCell(oldCurrent.X, oldCurrent.Y);
+    InvalidateCell(m_current.X, m_current.Y);
+    Q_EMIT SelectionChanged();
+}
+
+void TBaseGrid::MoveToBaseCell() {
+    const TGridCoord base = BaseCellOf(m_current.X, m_current.Y);
+    if (base == m_current)
+        return;
+    MoveCurrent(base.X, base.Y, false);
+}
+
+void TBaseGrid::keyPressEvent(QKeyEvent* event) {
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    // Keys move from the moving corner when extending, else from the current cell.
+    const TGridCoord from = shift ? m_anchor : m_current;
+    int col = from.X;
+    int row = from.Y;
+    const int firstCol = FirstScrollCol();
+    const int lastCol = std::max(firstCol, LastSelectableCol());
+    const int firstRow = FirstScrollRow();
+    const int lastRow = std::max(firstRow, LastSelectableRow());
+    switch (event->key()) {
+    case Qt::Key_Up: --row; break;
+    case Qt::Key_Down: ++row; break;
+    case Qt::Key_Left: --col; break;
+    case Qt::Key_Right: ++col; break;
+    case Qt::Key_PageUp: row -= VisibleRowCount(); break;
+    case Qt::Key_PageDown: row += VisibleRowCount(); break;
+    case Qt::Key_Home:
+        if (ctrl)
+            row = firstRow;
+        col = firstCol;
+        break;
+    case Qt::Key_End:
+        if (ctrl)
+            row = lastRow;
+        col = lastCol;
+        break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (!m_options.testFlag(TGridOption::goTabs)) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        if (event->key() == Qt::Key_Backtab || shift) {
+            if (--col < firstCol) {
+                col = lastCol;
+                row = row > firstRow ? row - 1 : lastRow;
+            }
+        } else if (++col > lastCol) {
+            col = firstCol;
+            row = row < lastRow ? row + 1 : firstRow;
+        }
+        MoveCurrent(col, row, false);
+        MoveToBaseCell();
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    MoveCurrent(std::clamp(col, firstCol, lastCol), std::clamp(row, firstRow, lastRow), shift);
+    MoveToBaseCell();
+    event->accept();
+}
+
+void TBaseGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    int col = 0;
+    int row = 0;
+    if (!MouseToCell(event->position().toPoint(), col, row))
+        return;
+    if (col < FirstScrollCol() || row < FirstScrollRow() || col > LastSelectableCol() ||
+        row > LastSelectableRow())
+        return; // fixed cells are not selectable
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    MoveCurrent(col, row, extend);
+    m_selecting = m_options.testFlag(TGridOption::goRangeSelect);
+}
+
+void TBaseGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+        return;
+    int col = 0;
+    int row = 0;
+    QPoint p = event->position().toPoint();
+    p.setX(std::clamp(p.x(), 0, std::max(0, width() - 1)));
+    p.setY(std::clamp(p.y(), 0, std::max(0, height() - 1)));
+    if (MouseToCell(p, col, row))
+        MoveCurrent(col, row, true);
+}
+
+void TBaseGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        m_selecting = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+// A wheel step moves the current cell one row, as the platform grid does.
+void TBaseGrid::wheelEvent(QWheelEvent* event) {
+    const int dy = event->angleDelta().y();
+    if (dy == 0) {
+        event->ignore();
+        return;
+    }
+    const int steps = std::max(1, std::abs(dy) / 120);
+    const int row = m_current.Y + (dy < 0 ? steps : -steps);
+    MoveCurrent(m_current.X, row, false);
+    MoveToBaseCell();
+    event->accept();
+}
+
+void TBaseGrid::focusInEvent(QFocusEvent* event) {
+    InvalidateCell(m_current.X, m_current.Y);
+    QWidget::focusInEvent(event);
+}
+
+void TBaseGrid::focusOutEvent(QFocusEvent* event) {
+    InvalidateCell(m_current.X, m_current.Y);
+    QWidget::focusOutEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Look
+
+void TBaseGrid::SetGridFont(const TFont& font) {
+    m_font = font;
+    update();
+}
+
+void TBaseGrid::SetColor(TColor color) {
+    m_color = color;
+    update();
+}
+
+void TBaseGrid::SetFixedColor(TColor color) {
+    m_fixedColor = color;
+    update();
+}
+
+void TBaseGrid::SetFixedFont(const TFont& font) {
+    m_fixedFont = font;
+    update();
+}
+
+void TBaseGrid::SetGridLineWidth(int width) {
+    m_gridLineWidth = std::max(0, width);
+    update();
+}
+
+void TBaseGrid::SetGridLineColor(TColor color) {
+    m_gridLineColor = color;
+    update();
+}
+
+void TBaseGrid::SetOptions(TGridOptions options) {
+    m_options = options;
+    update();
+}
+
+void TBaseGrid::SetHideFocusRect(bool on) {
+    m_hideFocusRect = on;
+    InvalidateCell(m_current.X, m_current.Y);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cells
+
+QByteArray TBaseGrid::GetCellText(int col, int row) const {
+    const TGridCoord base = BaseCellOf(col, row);
+    QByteArray text = m_cells.Text(base.X, base.Y);
+    if (base.Y < RowCount() && OnGetDisplText)
+        OnGetDisplText(const_cast<TBaseGrid*>(this), base.X, base.Y, text);
+    return text;
+}
+
+void TBaseGrid::SetCellText(int col, int row, const QByteArray& text) {
+    if (HasCellProperties(col, row)) {
+        const TGridCoord base = BaseCellOf(col, row);
+        m_cells.SetText(base.X, base.Y, text);
+    } else {
+        m_cells.SetText(col, row, text);
+    }
+    InvalidateCell(col, row);
+}
+
+void TBaseGrid::MergeCellRange(int col, int row, int spanX, int spanY) {
+    if (spanX < 1 || spanY < 1)
+        return;
+    // Blocks the new one splits must repaint too.
+    for (int c = col; c < col + spanX; ++c)
+        for (int r = row; r < row + spanY; ++r)
+            if (m_cells.Contains(c, r))
+                InvalidateRange(m_cells.BlockOf(c, r));
+    m_cells.MergeCellRange(col, row, spanX, spanY);
+    for (int c = col; c < col + spanX; ++c)
+        for (int r = row; r < row + spanY; ++r)
+            InvalidateCell(c, r);
+}
+
+void TBaseGrid::SplitCell(int col, int row) {
+    if (!m_cells.Contains(col, row))
+        return;
+    InvalidateRange(m_cells.SplitCell(col, row));
+}
+
+void TBaseGrid::SetCellFontStyle(int col, int row, TFontStyles styles) {
+    TCellProperties* p = GetCellProperties(col, row);
+    if (!p)
+        return;
+    p->FontStyle = styles;
+    InvalidateCell(col, row);
+}
+
+void TBaseGrid::InvalidateCell(int col, int row) {
+    if (!m_cells.Contains(col, row))
+        return;
+    const TRect r = MergedCellRect(col, row);
+    if (!r.IsEmpty())
+        update(r.ToQRect());
+}
+
+void TBaseGrid::InvalidateRange(const TGridRect& rect) {
+    if (rect.Left == rect.Right && rect.Top == rect.Bottom) {
+        InvalidateCell(rect.Left, rect.Top);
+        return;
+    }
+    const TRect r = UnionRect(MergedCellRect(rect.Left, rect.Top),
+                              MergedCellRect(rect.Right, rect.Bottom));
+    if (!r.IsEmpty())
+        update(r.ToQRect());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+bool TBaseGrid::IsFixedCell(int col, int row) const {
+    bool fixed = col < m_fixedCols || row < m_fixedRows || row >= RowCount() - m_fixedFooters ||
+                 col >= ColCount() - m_fixedRightCols;
+    if (OnIsFixedCell)
+        OnIsFixedCell(const_cast<TBaseGrid*>(this), col, row, fixed);
+    return fixed;
+}
+
+TGridDrawState TBaseGrid::CellState(int col, int row) const {
+    TGridDrawState state;
+    if (col < m_fixedCols || row < m_fixedRows)
+        state |= TGridDrawStateItem::gdFixed;
+    else {
+        if (GridHasFocus() && col == m_current.X && row == m_current.Y)
+            state |= TGridDrawStateItem::gdFocused;
+        if (Selection().Contains(col, row))
+            state |= TGridDrawStateItem::gdSelected;
+    }
+    return state;
+}
+
+void TBaseGrid::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    PaintGrid(painter, event->rect());
+}
+
+void TBaseGrid::PaintGrid(QPainter& painter, const QRect& clip) {
+    // Cells row by row, left to right: fixed rows first, then the scrolled rows in view; within
+    // a row the fixed columns, then the scrolled columns in view.
+    std::vector<int> rows;
+    std::vector<int> cols;
+    for (int r = 0; r < m_fixedRows; ++r)
+        rows.push_back(r);
+    int y = FixedHeight();
+    for (int r = m_topRow; r < RowCount() && y < height(); ++r) {
+        rows.push_back(r);
+        y += RowHeights(r);
+    }
+    for (int c = 0; c < m_fixedCols; ++c)
+        cols.push_back(c);
+    int x = FixedWidth();
+    for (int c = m_leftCol; c < ColCount() && x < width(); ++c) {
+        cols.push_back(c);
+        x += ColWidths(c);
+    }
+    for (int r : rows)
+        for (int c : cols) {
+            const TRect cell = PlainCellRect(c, r);
+            if (!cell.ToQRect().intersects(clip))
+                continue;
+            DrawCell(painter, c, r, CellState(c, r));
+        }
+    // What lies right of and below the last cell shows the grid's colour.
+    const QColor back = ColorToQColor(m_color);
+    if (x < width())
+        painter.fillRect(QRect(x, 0, width() - x, height()), back);
+    if (y < height())
+        painter.fillRect(QRect(0, y, std::min(x, width()), height() - y), back);
+    ++m_paintPass;
+}
+
+void TBaseGrid::DrawCell(QPainter& painter, int col, int row, TGridDrawState state) {
+    if (const TCellProperties* p = m_cells.CellProperties(col, row); p && !p->IsBaseCell) {
+        // A covered cell paints its block once per pass, through the base.
+        const TGridCoord base = BaseCellOf(col, row);
+        TCellProperties* b = m_cells.GetCellProperties(base.X, base.Y);
+        if (!b || b->PaintStamp == m_paintPass)
+            return;
+        b->PaintStamp = m_paintPass;
+        DrawBlock(painter, base.X, base.Y, state);
+        return;
+    }
+    DrawBlock(painter, col, row, state);
+}
+
+void TBaseGrid::DrawBlock(QPainter& painter, int col, int row, TGridDrawState state) {
+    if (IsFixedCell(col, row)) {
+        state |= TGridDrawStateItem::gdFixed;
+        state &= ~TGridDrawState(TGridDrawStateItem::gdSelected);
+    }
+    const bool fixed = state.testFlag(TGridDrawStateItem::gdFixed);
+    const TRect rect = MergedCellRect(col, row);
+
+    painter.save();
+    const int fw = FixedWidth();
+    const int fh = FixedHeight();
+    if (!fixed && (m_fixedCols > 0 || m_fixedRows > 0) && (rect.Left < fw || rect.Top < fh))
+        painter.setClipRect(QRect(fw, fh, std::max(0, width() - fw), std::max(0, height() - fh)),
+                            Qt::IntersectClip);
+
+    const CellLook look = ResolveCellLook(col, row, state);
+
+    // Background over the whole rectangle, grid-line pixels included.
+    const QColor brush = ColorToQColor(look.BrushColor);
+    painter.fillRect(rect.ToQRect(), brush);
+
+    // Grid lines inside the cell, along its right and bottom edges.
+    QColor lineColor = brush;
+    int lineWidth = 1;
+    int h = 1;
+    if (fixed) {
+        lineColor = ColorToQColor(clGray);
+    } else if (m_gridLineWidth > 0) {
+        lineColor = ColorToQColor(m_gridLineColor);
+        lineWidth = m_gridLineWidth;
+        h = (m_gridLineWidth + 1) / 2;
+    }
+    // A line of width w through y covers the rows y - w / 2 .. y - w / 2 + w - 1, which keeps
+    // every width inside the cell; along the line the first point is drawn and the second not.
+    const int lo = lineWidth / 2;
+    const bool horz = (m_options.testFlag(TGridOption::goHorzLine) && !fixed) ||
+                      (m_options.testFlag(TGridOption::goFixedHorzLine) && fixed);
+    const bool vert = (m_options.testFlag(TGridOption::goVertLine) && !fixed) ||
+                      (m_options.testFlag(TGridOption::goFixedVertLine) && fixed);
+    if (horz) {
+        const int x0 = rect.Left - h + 1;
+        const int x1 = rect.Right - h + 1;
+        painter.fillRect(QRect(x0, rect.Bottom - h - lo, x1 - x0, lineWidth), lineColor);
+    }
+    if (vert) {
+        const int y0 = rect.Top - h + 1; // the end point (Top - h) is excluded
+        const int y1 = rect.Bottom - h + 1;
+        painter.fillRect(QRect(rect.Right - h - lo, y0, lineWidth, y1 - y0), lineColor);
+    }
+
+    const int inset = fixed ? 1 : m_gridLineWidth;
+    const TRect content{rect.Left + inset, rect.Top + inset, rect.Right - inset,
+                        rect.Bottom - inset};
+    DrawCellContent(painter, col, row, content, state, look);
+    painter.restore();
+}
+
+void TBaseGrid::DrawFocusFrame(QPainter& painter, int col, int row, const TRect& content) {
+    if (m_hideFocusRect || m_options.testFlag(TGridOption::goRowSelect) || !GridHasFocus())
+        return;
+    const TGridCoord base = BaseCellOf(col, row);
+    if (!(base == m_current))
+        return;
+    const int grow = 1 + m_gridLineWidth - 1;
+    TRect r{content.Left - grow, content.Top - grow, content.Right + grow, content.Bottom + grow};
+    r.Right -= 1;
+    r.Bottom -= 1;
+    if (r.IsEmpty())
+        return;
+    // The platform's focus frame: every other pixel of the outline inverted, on a checker
+    // aligned to the device origin.
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    const QColor white(255, 255, 255);
+    auto dot = [&](int x, int y) {
+        if (((x + y) & 1) == 0)
+            painter.fillRect(QRect(x, y, 1, 1), white);
+    };
+    for (int x = r.Left; x < r.Right; ++x) {
+        dot(x, r.Top);
+        if (r.Bottom - 1 > r.Top)
+            dot(x, r.Bottom - 1);
+    }
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+        dot(r.Left, y);
+        if (r.Right - 1 > r.Left)
+            dot(r.Right - 1, y);
+    }
+    painter.restore();
+}
+
+} // namespace grid
