@@ -112,9 +112,13 @@ FontFace::Glyph FontFace::Resolve(char32_t cp) const {
         quint32 index = 0;
         int numGlyphs = 1;
         raw.glyphIndexesForChars(chars, n, &index, &numGlyphs);
+        // Measured at the em size, where advances are whole design units, then scaled: the
+        // engine's own fixed-point advances at small sizes would round ties differently.
+        const QRawFont& design = DesignFace(faceIndex);
         QPointF advance;
-        raw.advancesForGlyphIndexes(&index, &advance, 1, QRawFont::UseDesignMetrics);
-        return Glyph{index, RoundHalfEven(advance.x()), faceIndex};
+        design.advancesForGlyphIndexes(&index, &advance, 1, QRawFont::UseDesignMetrics);
+        const qreal em = design.pixelSize();
+        return Glyph{index, RoundHalfEven(advance.x() * m_pixelHeight / em), faceIndex};
     };
     if (m_faces[0].supportsCharacter(static_cast<uint>(cp)))
         return fromFace(0);
@@ -181,6 +185,17 @@ int FontFace::TextWidth(QStringView text) const {
         total += GlyphFor(cp).Advance;
     }
     return total;
+}
+
+const QRawFont& FontFace::DesignFace(int index) const {
+    if (m_designFaces.size() < m_faces.size())
+        m_designFaces.resize(m_faces.size());
+    QRawFont& design = m_designFaces[index];
+    if (!design.isValid()) {
+        design = m_faces[index];
+        design.setPixelSize(std::max<qreal>(16, m_faces[index].unitsPerEm()));
+    }
+    return design;
 }
 
 const QRawFont& FontFace::DrawFace(int index) const {

@@ -70,6 +70,7 @@ public:
 private:
     FontFace(const QString& name, int pixelHeight, bool bold, bool italic);
     Glyph Resolve(char32_t codePoint) const;
+    const QRawFont& DesignFace(int index) const;
     QRawFont MakeRaw(const QString& family, QFont::HintingPreference hinting) const;
 
     struct Page {
@@ -85,6 +86,7 @@ private:
     int m_descent = 0;
     mutable std::vector<QRawFont> m_faces;      // measuring faces (no hinting)
     mutable std::vector<QRawFont> m_drawFaces;  // same faces prepared for drawing
+    mutable std::vector<QRawFont> m_designFaces; // same faces at their em size
     mutable std::vector<QString> m_fallbackFamilies;
     mutable std::vector<bool> m_fallbackTried;
     mutable std::vector<int> m_fallbackSlot;    // fallback family -> face index, -1 unknown
