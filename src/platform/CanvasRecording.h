@@ -30,10 +30,14 @@ struct CanvasRecord {
 
 class RecordingCanvas final : public Canvas {
 public:
-    explicit RecordingCanvas(int dpiX = 96, int dpiY = 96) : m_dpiX(dpiX), m_dpiY(dpiY) {}
+    // A recording of a screen page by default; a printer's sheet with `printer` (what a print
+    // job would have drawn, at the printer's resolution).
+    explicit RecordingCanvas(int dpiX = 96, int dpiY = 96, bool printer = false)
+        : m_dpiX(dpiX), m_dpiY(dpiY), m_printer(printer) {}
 
     int DpiX() const override { return m_dpiX; }
     int DpiY() const override { return m_dpiY; }
+    bool IsPrinter() const override { return m_printer; }
     bool IsRecording() const override { return true; }
 
     void FillRect(const Rect& r) override;
@@ -61,6 +65,7 @@ private:
 
     int m_dpiX;
     int m_dpiY;
+    bool m_printer;
     std::vector<CanvasRecord> m_records;
     bool m_clipped = false;
     Rect m_clip;
