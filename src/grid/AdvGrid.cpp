@@ -233,14 +233,13 @@ TBaseGrid::CellLook TAdvStringGrid::ResolveCellLook(int col, int row, TGridDrawS
             col < ColCount() - FixedRightCols() && row >= FixedRows() &&
             row < RowCount() - FixedFooters())
             brush = (row - FixedRows()) % period < m_bands.PrimaryLength ? m_bands.PrimaryColor
-                                                                          : m_bands.SecondaryColor;
+                                                                         : m_bands.SecondaryColor;
     }
     if (fixed) {
         brush = FixedColor();
         look.Font.Color = FixedFont().Color;
     }
-    if (m_activeCellShow && fixed &&
-        ((col == 0 && row == Row()) || (row == 0 && col == Col()))) {
+    if (m_activeCellShow && fixed && ((col == 0 && row == Row()) || (row == 0 && col == Col()))) {
         look.Font = m_activeCellFont;
         brush = m_activeCellColor;
     }

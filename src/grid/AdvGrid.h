@@ -93,7 +93,9 @@ public:
     void GetCellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign);
 
     // The colour and font a cell is painted with in a given state (what the paint pass uses).
-    CellLook CellLookFor(int col, int row, TGridDrawState state) { return ResolveCellLook(col, row, state); }
+    CellLook CellLookFor(int col, int row, TGridDrawState state) {
+        return ResolveCellLook(col, row, state);
+    }
 
     // Colour hook's brush.
     struct TBrush {
@@ -104,8 +106,8 @@ public:
     std::function<void(QObject* Sender, int ARow, int ACol, TAlignment& HAlign,
                        TVAlignment& VAlign)>
         OnGetAlignment;
-    std::function<void(QObject* Sender, int ARow, int ACol, TGridDrawState AState,
-                       TBrush& ABrush, TFont& AFont)>
+    std::function<void(QObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush& ABrush,
+                       TFont& AFont)>
         OnGetCellColor;
 
 protected:

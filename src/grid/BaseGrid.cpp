@@ -2,15 +2,15 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QRawFont>
-#include <QtEndian>
-#include <QHash>
 #include <QWheelEvent>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,14 +26,22 @@ QColor ColorToQColor(TColor color) {
     if ((color & 0xFF000000u) == 0xFF000000u) {
         const QPalette pal = QApplication::palette();
         switch (color & 0xFFu) {
-        case 0x05: return pal.color(QPalette::Active, QPalette::Base);
-        case 0x08: return pal.color(QPalette::Active, QPalette::Text);
-        case 0x0D: return pal.color(QPalette::Active, QPalette::Highlight);
-        case 0x0E: return pal.color(QPalette::Active, QPalette::HighlightedText);
-        case 0x0F: return pal.color(QPalette::Active, QPalette::Button);
-        case 0x12: return pal.color(QPalette::Active, QPalette::ButtonText);
-        case 0x18: return pal.color(QPalette::Active, QPalette::ToolTipBase);
-        default: return pal.color(QPalette::Active, QPalette::Window);
+        case 0x05:
+            return pal.color(QPalette::Active, QPalette::Base);
+        case 0x08:
+            return pal.color(QPalette::Active, QPalette::Text);
+        case 0x0D:
+            return pal.color(QPalette::Active, QPalette::Highlight);
+        case 0x0E:
+            return pal.color(QPalette::Active, QPalette::HighlightedText);
+        case 0x0F:
+            return pal.color(QPalette::Active, QPalette::Button);
+        case 0x12:
+            return pal.color(QPalette::Active, QPalette::ButtonText);
+        case 0x18:
+            return pal.color(QPalette::Active, QPalette::ToolTipBase);
+        default:
+            return pal.color(QPalette::Active, QPalette::Window);
         }
     }
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
@@ -57,9 +65,13 @@ int MulDiv(int a, int b, int c) {
 }
 } // namespace
 
-int TFont::Size() const { return -MulDiv(Height, 72, 96); }
+int TFont::Size() const {
+    return -MulDiv(Height, 72, 96);
+}
 
-void TFont::SetSize(int points) { Height = -MulDiv(points, 96, 72); }
+void TFont::SetSize(int points) {
+    Height = -MulDiv(points, 96, 72);
+}
 
 namespace {
 // Whether the face drawn for `font` carries hand-tuned bitmaps at `ppem` pixels. Song faces do
@@ -513,11 +525,17 @@ void TBaseGrid::SetSelection(const TGridRect& rect) {
     Q_EMIT SelectionChanged();
 }
 
-void TBaseGrid::SetCol(int col) { FocusCell(col, m_current.Y); }
+void TBaseGrid::SetCol(int col) {
+    FocusCell(col, m_current.Y);
+}
 
-void TBaseGrid::SetRow(int row) { FocusCell(m_current.X, row); }
+void TBaseGrid::SetRow(int row) {
+    FocusCell(m_current.X, row);
+}
 
-void TBaseGrid::FocusCell(int col, int row) { MoveCurrent(col, row, false); }
+void TBaseGrid::FocusCell(int col, int row) {
+    MoveCurrent(col, row, false);
+}
 
 void TBaseGrid::MoveCurrent(int col, int row, bool extend) {
     col = std::clamp(col, FirstScrollCol(), std::max(FirstScrollCol(), LastSelectableCol()));
@@ -565,12 +583,24 @@ void TBaseGrid::keyPressEvent(QKeyEvent* event) {
     const int firstRow = FirstScrollRow();
     const int lastRow = std::max(firstRow, LastSelectableRow());
     switch (event->key()) {
-    case Qt::Key_Up: --row; break;
-    case Qt::Key_Down: ++row; break;
-    case Qt::Key_Left: --col; break;
-    case Qt::Key_Right: ++col; break;
-    case Qt::Key_PageUp: row -= VisibleRowCount(); break;
-    case Qt::Key_PageDown: row += VisibleRowCount(); break;
+    case Qt::Key_Up:
+        --row;
+        break;
+    case Qt::Key_Down:
+        ++row;
+        break;
+    case Qt::Key_Left:
+        --col;
+        break;
+    case Qt::Key_Right:
+        ++col;
+        break;
+    case Qt::Key_PageUp:
+        row -= VisibleRowCount();
+        break;
+    case Qt::Key_PageDown:
+        row += VisibleRowCount();
+        break;
     case Qt::Key_Home:
         if (ctrl)
             row = firstRow;
@@ -774,8 +804,8 @@ void TBaseGrid::InvalidateRange(const TGridRect& rect) {
         InvalidateCell(rect.Left, rect.Top);
         return;
     }
-    const TRect r = UnionRect(MergedCellRect(rect.Left, rect.Top),
-                              MergedCellRect(rect.Right, rect.Bottom));
+    const TRect r =
+        UnionRect(MergedCellRect(rect.Left, rect.Top), MergedCellRect(rect.Right, rect.Bottom));
     if (!r.IsEmpty())
         update(r.ToQRect());
 }

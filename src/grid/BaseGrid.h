@@ -301,7 +301,9 @@ public:
     TCellStore& Cells() { return m_cells; }
     const TCellStore& Cells() const { return m_cells; }
     bool HasCellProperties(int col, int row) const { return m_cells.HasCellProperties(col, row); }
-    TCellProperties* GetCellProperties(int col, int row) { return m_cells.GetCellProperties(col, row); }
+    TCellProperties* GetCellProperties(int col, int row) {
+        return m_cells.GetCellProperties(col, row);
+    }
     TGridCoord BaseCellOf(int col, int row) const { return m_cells.BaseCellOf(col, row); }
     // The text shown in a cell: a covered cell reads its base; OnGetDisplText may replace it.
     QByteArray GetCellText(int col, int row) const;
@@ -378,8 +380,8 @@ private:
     int m_fixedRows = 1;
     int m_fixedFooters = 0;
     int m_fixedRightCols = 0;
-    int m_defaultColWidth = 64;    // px
-    int m_defaultRowHeight = 21;   // px
+    int m_defaultColWidth = 64;      // px
+    int m_defaultRowHeight = 21;     // px
     int m_floatingFooterHeight = 21; // px
     TScrollStyle m_scrollBars = ssBoth;
     int m_leftCol = 1;
@@ -391,7 +393,7 @@ private:
     TFont m_fixedFont;
     TColor m_color = clWindow;
     TColor m_fixedColor = clBtnFace;
-    int m_gridLineWidth = 1;         // px
+    int m_gridLineWidth = 1; // px
     TColor m_gridLineColor = clSilver;
     TGridOptions m_options;
     bool m_defaultDrawing = false;

@@ -60,8 +60,8 @@ inline void FillWorksheet(TAdvStringGrid& g, int count) {
         const int b = 1 + (slot * 11) % 9;
         const char op = "+-x/"[slot % 4];
         const int v = op == '+' ? a + b : op == '-' ? a - b : op == 'x' ? a * b : a / b;
-        QByteArray text = QByteArray::number(a) + ' ' + op + ' ' + QByteArray::number(b) +
-                          " = " + QByteArray::number(v) + "    \r";
+        QByteArray text = QByteArray::number(a) + ' ' + op + ' ' + QByteArray::number(b) + " = " +
+                          QByteArray::number(v) + "    \r";
         g.SetCellText(slot % 5, 2 + slot / 5, text);
     }
     g.SetCellFontStyle(0, 0, TFontStyle::fsBold);
