@@ -1,0 +1,415 @@
+// The CUPS printing service. Printers, papers, resolution and unprintable margins come from Qt
+// PrintSupport; paper sources, device URIs and the spooling of documents from libcups.
+//
+// A document is drawn into a PDF file (Qt's PDF printer, at the device's resolution, one page
+// layout per sheet) and handed to the queue when it ends. Qt's own CUPS job submission is not
+// used: it has no paper source, and it sets a job-wide orientation that would turn every sheet
+// of a document with mixed orientations.
+
+#include "platform/PrintService.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
+#include <cups/ppd.h>
+
+#include <cmath>
+#include <unistd.h>
+
+// The PPD calls are what libcups offers to read a queue's InputSlot choices.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace platform {
+
+PrintDevice::~PrintDevice() = default;
+PrintService::~PrintService() = default;
+
+namespace {
+
+// Queue name of a destination "queue/instance".
+QByteArray QueueOf(const QString& name) { return name.section(QLatin1Char('/'), 0, 0).toUtf8(); }
+
+// Paper source codes of the well-known InputSlot keywords; other sources get user codes from
+// 256 on, in the driver's order.
+int BinCodeOf(const QByteArray& keyword) {
+    static const QHash<QByteArray, int> codes = {
+        {"Upper", 1},         {"OnlyOne", 1},      {"Lower", 2},       {"Middle", 3},
+        {"Manual", 4},        {"ManualFeed", 4},   {"Envelope", 5},    {"ManualEnvelope", 6},
+        {"EnvManual", 6},     {"Auto", 7},         {"AutoSelect", 7},  {"Default", 7},
+        {"Tractor", 8},       {"SmallFormat", 9},  {"LargeFormat", 10}, {"LargeCapacity", 11},
+        {"Cassette", 14},     {"FormSource", 15},
+    };
+    return codes.value(keyword, 0);
+}
+
+QPageLayout::Orientation OrientationOf(const DeviceMode& mode) {
+    return mode.Orientation == DeviceMode::Landscape ? QPageLayout::Landscape
+                                                     : QPageLayout::Portrait;
+}
+
+class CupsPrintDevice final : public PrintDevice {
+public:
+    CupsPrintDevice(const QPrinterInfo& info) : m_info(info), m_name(info.printerName()) {}
+    ~CupsPrintDevice() override {
+        AbortDocument();
+        if (m_rawJob > 0)
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, m_queue.constData(), m_rawJob, 0);
+    }
+
+    std::optional<DeviceMode> CurrentDeviceMode() override {
+        InfoPrinter();
+        DeviceMode mode;
+        const QPageSize size = m_info.defaultPageSize();
+        if (size.isValid() && size.windowsId() != 0) {
+            mode.PaperSize = size.windowsId();
+        } else if (size.isValid()) {
+            const QSizeF mm = size.size(QPageSize::Millimeter);
+            mode.PaperSize = 256;
+            mode.PaperWidth = static_cast<int>(std::lround(mm.width() * 10));
+            mode.PaperLength = static_cast<int>(std::lround(mm.height() * 10));
+        }
+        mode.Orientation = m_infoPrinter->pageLayout().orientation() == QPageLayout::Landscape
+                               ? DeviceMode::Landscape
+                               : DeviceMode::Portrait;
+        mode.Copies = 1;
+        mode.DefaultSource = 7;
+        switch (m_info.defaultDuplexMode()) {
+        case QPrinter::DuplexLongSide:
+            mode.Duplex = DeviceMode::DuplexVertical;
+            break;
+        case QPrinter::DuplexShortSide:
+            mode.Duplex = DeviceMode::DuplexHorizontal;
+            break;
+        default:
+            mode.Duplex = DeviceMode::DuplexSimplex;
+        }
+        mode.Fields = DeviceMode::FieldOrientation | DeviceMode::FieldPaperSize |
+                      DeviceMode::FieldCopies | DeviceMode::FieldDefaultSource |
+                      DeviceMode::FieldDuplex;
+        return mode;
+    }
+
+    QList<NamedCode> Papers() override {
+        QList<NamedCode> papers;
+        for (const QPageSize& size : m_info.supportedPageSizes())
+            if (size.windowsId() != 0)
+                papers.append({size.name(), size.windowsId()});
+        return papers;
+    }
+
+    QList<NamedCode> Bins() override {
+        LoadSources();
+        QList<NamedCode> bins;
+        for (const Source& s : m_sources)
+            bins.append({s.Name, s.Code});
+        return bins;
+    }
+
+    DeviceMetrics Metrics(const DeviceMode& mode) override {
+        const QPageLayout layout = LayoutFor(mode);
+        const int dpi = Resolution();
+        const QRect full = layout.fullRectPixels(dpi);
+        const QRect paint = layout.paintRectPixels(dpi);
+        DeviceMetrics m;
+        m.DpiX = m.DpiY = dpi;
+        m.PhysicalWidth = full.width();
+        m.PhysicalHeight = full.height();
+        m.OffsetX = paint.left();
+        m.OffsetY = paint.top();
+        m.PrintableWidth = paint.width();
+        m.PrintableHeight = paint.height();
+        return m;
+    }
+
+    bool BeginDocument(const DeviceMode& mode, const QString& title,
+                       const QString& outputFile) override {
+        AbortDocument();
+        m_mode = mode;
+        m_title = title;
+        m_outputFile = outputFile;
+        QString target = outputFile;
+        if (target.isEmpty()) {
+            m_spoolFile = std::make_unique<QTemporaryFile>();
+            if (!m_spoolFile->open())
+                return false;
+            target = m_spoolFile->fileName();
+            m_spoolFile->close();
+        } else {
+            // The file is made now so that an unwritable name fails here, not after drawing.
+            QFile probe(target);
+            if (!probe.open(QIODevice::WriteOnly))
+                return false;
+        }
+        m_pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_pdf->setOutputFormat(QPrinter::PdfFormat);
+        m_pdf->setOutputFileName(target);
+        m_pdf->setResolution(Resolution());
+        m_pdf->setDocName(title);
+        m_pdf->setCreator(QStringLiteral("Sumdrill"));
+        m_pdf->setPageLayout(LayoutFor(mode));
+        m_sheets = 0;
+        return true;
+    }
+
+    void ResetDevice(const DeviceMode& mode) override {
+        m_mode = mode;
+        if (m_pdf)
+            m_pdf->setPageLayout(LayoutFor(mode));
+    }
+
+    QPainter* BeginSheet() override {
+        if (!m_pdf)
+            return nullptr;
+        if (!m_painter) {
+            m_painter = std::make_unique<QPainter>();
+            if (!m_painter->begin(m_pdf.get())) {
+                m_painter.reset();
+                return nullptr;
+            }
+        } else if (!m_pdf->newPage()) {
+            return nullptr;
+        }
+        ++m_sheets;
+        m_painter->save();
+        return m_painter.get();
+    }
+
+    void EndSheet() override {
+        if (m_painter)
+            m_painter->restore();
+    }
+
+    bool EndDocument() override {
+        if (!m_pdf)
+            return false;
+        bool ok = true;
+        if (m_painter)
+            ok = m_painter->end();
+        m_painter.reset();
+        m_pdf.reset();
+        if (m_spoolFile) {
+            // A document without sheets sends nothing.
+            if (ok && m_sheets > 0)
+                ok = Spool(m_spoolFile->fileName());
+            m_spoolFile.reset();
+        }
+        return ok;
+    }
+
+    void AbortDocument() override {
+        if (m_painter) {
+            m_painter->end();
+            m_painter.reset();
+        }
+        const bool toFile = m_pdf && !m_spoolFile;
+        m_pdf.reset();
+        m_spoolFile.reset();
+        if (toFile)
+            QFile::remove(m_outputFile);
+    }
+
+    bool BeginRawDocument(const QString& title) override {
+        m_queue = QueueOf(m_name);
+        m_rawJob = cupsCreateJob(CUPS_HTTP_DEFAULT, m_queue.constData(), title.toUtf8().constData(),
+                                 0, nullptr);
+        if (m_rawJob <= 0)
+            return false;
+        if (cupsStartDocument(CUPS_HTTP_DEFAULT, m_queue.constData(), m_rawJob,
+                              title.toUtf8().constData(), CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, m_queue.constData(), m_rawJob, 0);
+            m_rawJob = 0;
+            return false;
+        }
+        return true;
+    }
+
+    bool WriteRawData(const QByteArray& bytes) override {
+        if (m_rawJob <= 0)
+            return false;
+        return cupsWriteRequestData(CUPS_HTTP_DEFAULT, bytes.constData(),
+                                    static_cast<size_t>(bytes.size())) == HTTP_STATUS_CONTINUE;
+    }
+
+    bool EndRawDocument() override {
+        if (m_rawJob <= 0)
+            return false;
+        m_rawJob = 0;
+        return cupsFinishDocument(CUPS_HTTP_DEFAULT, m_queue.constData()) == IPP_STATUS_OK;
+    }
+
+private:
+    struct Source {
+        QString Name;
+        int Code;
+        QByteArray Keyword;
+    };
+
+    // The queue's settings as Qt reads them (resolution, printable margins of each size).
+    QPrinter* InfoPrinter() {
+        if (!m_infoPrinter)
+            m_infoPrinter = std::make_unique<QPrinter>(m_info, QPrinter::HighResolution);
+        return m_infoPrinter.get();
+    }
+
+    int Resolution() { return InfoPrinter()->resolution(); }
+
+    // The sheet of `mode` with the queue's unprintable margins as its margins, so that the
+    // painter's origin is the printable area's corner.
+    QPageLayout LayoutFor(const DeviceMode& mode) {
+        QPageSize size;
+        const bool custom = mode.PaperSize == 256 || (mode.Fields & DeviceMode::FieldPaperLength &&
+                                                      mode.PaperLength > 0 && mode.PaperWidth > 0);
+        if (custom && mode.PaperWidth > 0 && mode.PaperLength > 0) {
+            size = QPageSize(QSizeF(mode.PaperWidth / 10.0, mode.PaperLength / 10.0),
+                             QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+        } else {
+            const QPageSize::PageSizeId id = QPageSize::id(mode.PaperSize);
+            for (const QPageSize& s : m_info.supportedPageSizes())
+                if (s.windowsId() == mode.PaperSize) {
+                    size = s;
+                    break;
+                }
+            if (!size.isValid())
+                size = QPageSize(id == QPageSize::Custom ? QPageSize::A4 : id);
+        }
+        QPrinter* p = InfoPrinter();
+        p->setPageOrientation(OrientationOf(mode));
+        p->setPageSize(size);
+        QPageLayout layout = p->pageLayout();
+        layout.setUnits(QPageLayout::Millimeter);
+        const QMarginsF min = layout.minimumMargins();
+        layout.setMargins(min);
+        return layout;
+    }
+
+    void LoadSources() {
+        if (m_sourcesLoaded)
+            return;
+        m_sourcesLoaded = true;
+        const QByteArray queue = QueueOf(m_name);
+        const char* ppdPath = cupsGetPPD2(CUPS_HTTP_DEFAULT, queue.constData());
+        if (!ppdPath)
+            return;
+        if (ppd_file_t* ppd = ppdOpenFile(ppdPath)) {
+            if (ppd_option_t* slot = ppdFindOption(ppd, "InputSlot")) {
+                int user = 256;
+                for (int i = 0; i < slot->num_choices; ++i) {
+                    const QByteArray keyword(slot->choices[i].choice);
+                    int code = BinCodeOf(keyword);
+                    if (code == 0)
+                        code = user++;
+                    m_sources.append({QString::fromUtf8(slot->choices[i].text), code, keyword});
+                }
+            }
+            ppdClose(ppd);
+        }
+        ::unlink(ppdPath);
+    }
+
+    bool Spool(const QString& file) {
+        QList<QByteArray> names, values;
+        auto add = [&](const char* n, const QByteArray& v) {
+            names << QByteArray(n);
+            values << v;
+        };
+        if (m_mode.Fields & DeviceMode::FieldCopies && m_mode.Copies > 1)
+            add("copies", QByteArray::number(m_mode.Copies));
+        if (m_mode.Fields & DeviceMode::FieldDuplex) {
+            switch (m_mode.Duplex) {
+            case DeviceMode::DuplexVertical:
+                add("sides", "two-sided-long-edge");
+                break;
+            case DeviceMode::DuplexHorizontal:
+                add("sides", "two-sided-short-edge");
+                break;
+            default:
+                add("sides", "one-sided");
+            }
+        }
+        if (m_mode.Fields & DeviceMode::FieldDefaultSource && m_mode.DefaultSource != 7) {
+            LoadSources();
+            for (const Source& s : m_sources)
+                if (s.Code == m_mode.DefaultSource) {
+                    add("InputSlot", s.Keyword);
+                    break;
+                }
+        }
+        cups_option_t* options = nullptr;
+        int count = 0;
+        for (int i = 0; i < names.size(); ++i)
+            count = cupsAddOption(names[i].constData(), values[i].constData(), count, &options);
+        const QByteArray queue = QueueOf(m_name);
+        const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(),
+                                       QFile::encodeName(file).constData(),
+                                       m_title.toUtf8().constData(), count, options);
+        cupsFreeOptions(count, options);
+        return job > 0;
+    }
+
+    QPrinterInfo m_info;
+    QString m_name;
+    std::unique_ptr<QPrinter> m_infoPrinter;
+    bool m_sourcesLoaded = false;
+    QList<Source> m_sources;
+
+    DeviceMode m_mode;
+    QString m_title;
+    QString m_outputFile;
+    std::unique_ptr<QTemporaryFile> m_spoolFile;
+    std::unique_ptr<QPrinter> m_pdf;
+    std::unique_ptr<QPainter> m_painter;
+    int m_sheets = 0;
+
+    QByteArray m_queue;
+    int m_rawJob = 0;
+};
+
+class CupsPrintService final : public PrintService {
+public:
+    QList<PrinterEntry> Printers() override {
+        QList<PrinterEntry> list;
+        cups_dest_t* dests = nullptr;
+        const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+        for (const QString& name : QPrinterInfo::availablePrinterNames()) {
+            QString port;
+            const QByteArray queue = name.toUtf8();
+            const QByteArray base = QueueOf(name);
+            const QByteArray instance = name.contains(QLatin1Char('/'))
+                                            ? name.section(QLatin1Char('/'), 1).toUtf8()
+                                            : QByteArray();
+            if (cups_dest_t* d = cupsGetDest(base.constData(),
+                                             instance.isEmpty() ? nullptr : instance.constData(),
+                                             count, dests))
+                port = QString::fromUtf8(cupsGetOption("device-uri", d->num_options, d->options));
+            list.append({name, port});
+        }
+        cupsFreeDests(count, dests);
+        return list;
+    }
+
+    QString DefaultPrinterName() override { return QPrinterInfo::defaultPrinterName(); }
+
+    std::unique_ptr<PrintDevice> Open(const QString& name) override {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+        if (info.isNull())
+            return nullptr;
+        return std::make_unique<CupsPrintDevice>(info);
+    }
+};
+
+} // namespace
+
+std::shared_ptr<PrintService> SystemPrintService() {
+    static std::shared_ptr<PrintService> service = std::make_shared<CupsPrintService>();
+    return service;
+}
+
+} // namespace platform
