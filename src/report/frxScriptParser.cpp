@@ -1,0 +1,2065 @@
+// Lexer and parsers of the four report languages. Each parser builds the same tree; names that
+// are not local are resolved once the whole program is read, so a function may be called before
+// its text in the languages that allow it.
+
+#include "report/frxScript_p.h"
+
+#include <cmath>
+
+using namespace frx::script;
+
+namespace {
+
+struct CompileError {
+    int line;
+    int col;
+    QString message;
+};
+
+struct Token {
+    enum Type { End, Ident, Int, Float, Str, Op, Newline };
+    Type type = End;
+    QString text; // identifier, operator or string contents
+    std::int64_t i = 0;
+    double f = 0;
+    int line = 1, col = 1;
+    qsizetype start = 0, end = 0;
+};
+
+QString Q(const char* s) { return QString::fromLatin1(s); }
+
+class Lexer {
+public:
+    Lexer(const QString& src, Lang lang) : m_src(src), m_lang(lang) {}
+
+    struct State {
+        qsizetype pos;
+        int line;
+        qsizetype lineStart;
+    };
+    State Save() const { return {m_pos, m_line, m_lineStart}; }
+    void Restore(const State& s) {
+        m_pos = s.pos;
+        m_line = s.line;
+        m_lineStart = s.lineStart;
+    }
+
+    Token Next();
+
+    // The raw text from `from` up to the next '>' on the same line; the lexer continues after it.
+    bool RawAngleName(qsizetype from, QString& name) {
+        for (qsizetype p = from; p < m_src.size(); ++p) {
+            const QChar c = m_src[p];
+            if (c == QLatin1Char('>')) {
+                name = m_src.mid(from, p - from);
+                m_pos = p + 1;
+                return true;
+            }
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                return false;
+        }
+        return false;
+    }
+
+    [[noreturn]] void Fail(qsizetype at, const QString& msg) const {
+        throw CompileError{m_line, static_cast<int>(at - m_lineStart) + 1, msg};
+    }
+
+private:
+    QChar At(qsizetype p) const { return p < m_src.size() ? m_src[p] : QChar(); }
+    void NewLine(qsizetype after) {
+        ++m_line;
+        m_lineStart = after;
+    }
+    void SkipBlanks(bool& sawNewline);
+    Token Number(Token t);
+    Token PascalString(Token t);
+    Token QuotedString(Token t, QChar quote, bool backslash);
+
+    const QString& m_src;
+    Lang m_lang;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+    qsizetype m_lineStart = 0;
+};
+
+bool IsIdentStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool IsIdentChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+void Lexer::SkipBlanks(bool& sawNewline) {
+    sawNewline = false;
+    for (;;) {
+        const QChar c = At(m_pos);
+        if (c.isNull())
+            return;
+        if (c == QLatin1Char('\n')) {
+            ++m_pos;
+            NewLine(m_pos);
+            sawNewline = true;
+            if (m_lang == Lang::Basic)
+                return;
+            continue;
+        }
+        if (c == QLatin1Char('\r')) {
+            ++m_pos;
+            if (At(m_pos) != QLatin1Char('\n')) {
+                NewLine(m_pos);
+                sawNewline = true;
+                if (m_lang == Lang::Basic)
+                    return;
+            }
+            continue;
+        }
+        if (c.isSpace()) {
+            ++m_pos;
+            continue;
+        }
+        const QChar d = At(m_pos + 1);
+        if (m_lang != Lang::Basic && c == QLatin1Char('/') && d == QLatin1Char('/')) {
+            while (!At(m_pos).isNull() && At(m_pos) != QLatin1Char('\n') &&
+                   At(m_pos) != QLatin1Char('\r'))
+                ++m_pos;
+            continue;
+        }
+        if (m_lang == Lang::Basic &&
+            (c == QLatin1Char('\'') ||
+             (m_src.mid(m_pos, 3).compare(Q("rem"), Qt::CaseInsensitive) == 0 &&
+              !IsIdentChar(At(m_pos + 3)) && (m_pos == 0 || !IsIdentChar(At(m_pos - 1)))))) {
+            while (!At(m_pos).isNull() && At(m_pos) != QLatin1Char('\n') &&
+                   At(m_pos) != QLatin1Char('\r'))
+                ++m_pos;
+            continue;
+        }
+        auto block = [&](qsizetype open, const QString& close) {
+            const qsizetype start = m_pos;
+            m_pos += open;
+            for (;;) {
+                if (At(m_pos).isNull())
+                    Fail(start, Q("Unterminated comment"));
+                if (m_src.mid(m_pos, close.size()) == close) {
+                    m_pos += close.size();
+                    return;
+                }
+                if (At(m_pos) == QLatin1Char('\n'))
+                    NewLine(m_pos + 1);
+                ++m_pos;
+            }
+        };
+        if (m_lang == Lang::Pascal && c == QLatin1Char('{')) {
+            block(1, Q("}"));
+            continue;
+        }
+        if (m_lang == Lang::Pascal && c == QLatin1Char('(') && d == QLatin1Char('*')) {
+            block(2, Q("*)"));
+            continue;
+        }
+        if ((m_lang == Lang::CPP || m_lang == Lang::JS) && c == QLatin1Char('/') &&
+            d == QLatin1Char('*')) {
+            block(2, Q("*/"));
+            continue;
+        }
+        return;
+    }
+}
+
+Token Lexer::Next() {
+    bool newline = false;
+    SkipBlanks(newline);
+    Token t;
+    t.line = m_line;
+    t.col = static_cast<int>(m_pos - m_lineStart) + 1;
+    t.start = m_pos;
+    if (newline && m_lang == Lang::Basic) {
+        t.type = Token::Newline;
+        t.line = m_line - 1;
+        t.end = m_pos;
+        return t;
+    }
+    const QChar c = At(m_pos);
+    if (c.isNull()) {
+        t.type = Token::End;
+        t.end = m_pos;
+        return t;
+    }
+    if (IsIdentStart(c)) {
+        qsizetype p = m_pos;
+        while (IsIdentChar(At(p)))
+            ++p;
+        t.type = Token::Ident;
+        t.text = m_src.mid(m_pos, p - m_pos);
+        m_pos = p;
+        t.end = p;
+        return t;
+    }
+    if (c.isDigit() && c.unicode() < 128)
+        return Number(t);
+    if (m_lang == Lang::Pascal && c == QLatin1Char('$'))
+        return Number(t);
+    if (m_lang == Lang::Basic && c == QLatin1Char('&') &&
+        (At(m_pos + 1) == QLatin1Char('H') || At(m_pos + 1) == QLatin1Char('h')))
+        return Number(t);
+    if (m_lang == Lang::Pascal && (c == QLatin1Char('\'') || c == QLatin1Char('#')))
+        return PascalString(t);
+    if (m_lang == Lang::Basic && c == QLatin1Char('"'))
+        return QuotedString(t, c, false);
+    if ((m_lang == Lang::CPP || m_lang == Lang::JS) &&
+        (c == QLatin1Char('"') || c == QLatin1Char('\'')))
+        return QuotedString(t, c, true);
+    if (c == QLatin1Char('.') && At(m_pos + 1).isDigit() && m_lang != Lang::Pascal)
+        return Number(t);
+
+    static const char* const pascalOps[] = {":=", "<=", ">=", "<>", "..", nullptr};
+    static const char* const cOps[] = {"==", "!=", "<=", ">=", "&&", "||", "+=", "-=", "*=",
+                                       "/=", "++", "--", "<<", ">>", nullptr};
+    static const char* const basicOps[] = {"<=", ">=", "<>", nullptr};
+    const char* const* ops = m_lang == Lang::Pascal  ? pascalOps
+                             : m_lang == Lang::Basic ? basicOps
+                                                     : cOps;
+    for (const char* const* o = ops; *o; ++o) {
+        const QString op = Q(*o);
+        if (m_src.mid(m_pos, op.size()) == op) {
+            // "===" and "!==" of JScript mean the same here as "==" and "!=".
+            qsizetype len = op.size();
+            if (m_lang == Lang::JS && (op == Q("==") || op == Q("!=")) &&
+                At(m_pos + 2) == QLatin1Char('='))
+                ++len;
+            t.type = Token::Op;
+            t.text = op;
+            m_pos += len;
+            t.end = m_pos;
+            return t;
+        }
+    }
+    static const QString pascalSingles = Q("+-*/=<>()[],;:.@^");
+    static const QString cSingles = Q("+-*/=<>()[]{},;:.!~%?&|^");
+    static const QString basicSingles = Q("+-*/=<>(),.:&\\^");
+    const QString& singles = m_lang == Lang::Pascal  ? pascalSingles
+                             : m_lang == Lang::Basic ? basicSingles
+                                                     : cSingles;
+    if (singles.contains(c)) {
+        t.type = Token::Op;
+        t.text = QString(c);
+        ++m_pos;
+        t.end = m_pos;
+        return t;
+    }
+    Fail(m_pos, Q("Illegal character '%1'").arg(c));
+}
+
+Token Lexer::Number(Token t) {
+    qsizetype p = m_pos;
+    int base = 10;
+    if (At(p) == QLatin1Char('$')) {
+        base = 16;
+        ++p;
+    } else if (At(p) == QLatin1Char('&')) {
+        base = 16;
+        p += 2;
+    } else if (At(p) == QLatin1Char('0') && (At(p + 1) == QLatin1Char('x') || At(p + 1) == QLatin1Char('X')) &&
+               (m_lang == Lang::CPP || m_lang == Lang::JS)) {
+        base = 16;
+        p += 2;
+    }
+    if (base == 16) {
+        const qsizetype digits = p;
+        std::uint64_t v = 0;
+        bool overflow = false;
+        while (true) {
+            const QChar c = At(p);
+            int d;
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                d = c.unicode() - '0';
+            else if (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+                d = c.unicode() - 'a' + 10;
+            else if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+                d = c.unicode() - 'A' + 10;
+            else
+                break;
+            if (v >> 60)
+                overflow = true;
+            v = (v << 4) | std::uint64_t(d);
+            ++p;
+        }
+        if (p == digits)
+            Fail(m_pos, Q("Hexadecimal digits expected"));
+        if (overflow || IsIdentChar(At(p)))
+            Fail(m_pos, Q("Invalid number"));
+        t.type = Token::Int;
+        t.i = static_cast<std::int64_t>(v);
+        m_pos = p;
+        t.end = p;
+        return t;
+    }
+    while (At(p).isDigit() && At(p).unicode() < 128)
+        ++p;
+    bool isFloat = false;
+    if (At(p) == QLatin1Char('.') && At(p + 1).isDigit() && At(p + 1).unicode() < 128) {
+        isFloat = true;
+        ++p;
+        while (At(p).isDigit() && At(p).unicode() < 128)
+            ++p;
+    }
+    if (At(p) == QLatin1Char('e') || At(p) == QLatin1Char('E')) {
+        qsizetype q = p + 1;
+        if (At(q) == QLatin1Char('+') || At(q) == QLatin1Char('-'))
+            ++q;
+        if (At(q).isDigit() && At(q).unicode() < 128) {
+            isFloat = true;
+            p = q;
+            while (At(p).isDigit() && At(p).unicode() < 128)
+                ++p;
+        }
+    }
+    if (IsIdentStart(At(p)))
+        Fail(m_pos, Q("Invalid number"));
+    const QString text = m_src.mid(m_pos, p - m_pos);
+    bool ok = false;
+    if (!isFloat) {
+        t.i = text.toLongLong(&ok);
+        t.type = Token::Int;
+    }
+    if (!ok) {
+        t.f = text.toDouble(&ok);
+        t.type = Token::Float;
+        if (!ok || !std::isfinite(t.f))
+            Fail(m_pos, Q("Invalid number"));
+    }
+    m_pos = p;
+    t.end = p;
+    return t;
+}
+
+Token Lexer::PascalString(Token t) {
+    QString out;
+    qsizetype p = m_pos;
+    for (;;) {
+        if (At(p) == QLatin1Char('\'')) {
+            ++p;
+            for (;;) {
+                const QChar c = At(p);
+                if (c.isNull() || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                    Fail(t.start, Q("Unterminated string"));
+                if (c == QLatin1Char('\'')) {
+                    if (At(p + 1) == QLatin1Char('\'')) {
+                        out += c;
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                out += c;
+                ++p;
+                if (out.size() > kMaxString)
+                    Fail(t.start, Q("String too long"));
+            }
+        } else if (At(p) == QLatin1Char('#')) {
+            ++p;
+            const qsizetype s = p;
+            bool hex = false;
+            if (At(p) == QLatin1Char('$')) {
+                hex = true;
+                ++p;
+            }
+            const qsizetype ds = p;
+            while (hex ? QString(Q("0123456789abcdefABCDEF")).contains(At(p)) && !At(p).isNull()
+                       : (At(p).isDigit() && At(p).unicode() < 128))
+                ++p;
+            if (p == ds || p - ds > 6)
+                Fail(s - 1, Q("Invalid character code"));
+            bool ok = false;
+            const uint code = m_src.mid(ds, p - ds).toUInt(&ok, hex ? 16 : 10);
+            if (!ok || code > 0xFFFF)
+                Fail(s - 1, Q("Invalid character code"));
+            out += QChar(static_cast<char16_t>(code));
+        } else {
+            break;
+        }
+    }
+    t.type = Token::Str;
+    t.text = out;
+    m_pos = p;
+    t.end = p;
+    return t;
+}
+
+Token Lexer::QuotedString(Token t, QChar quote, bool backslash) {
+    QString out;
+    qsizetype p = m_pos + 1;
+    for (;;) {
+        const QChar c = At(p);
+        if (c.isNull() || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            Fail(t.start, Q("Unterminated string"));
+        if (c == quote) {
+            if (!backslash && At(p + 1) == quote) {
+                out += c;
+                p += 2;
+                continue;
+            }
+            ++p;
+            break;
+        }
+        if (backslash && c == QLatin1Char('\\')) {
+            const QChar e = At(p + 1);
+            p += 2;
+            switch (e.unicode()) {
+            case 'n': out += QLatin1Char('\n'); break;
+            case 'r': out += QLatin1Char('\r'); break;
+            case 't': out += QLatin1Char('\t'); break;
+            case '0': out += QChar(0); break;
+            case 'x':
+            case 'u': {
+                const int n = e == QLatin1Char('x') ? 2 : 4;
+                bool ok = false;
+                const uint code = m_src.mid(p, n).toUInt(&ok, 16);
+                if (!ok || m_src.mid(p, n).size() != n)
+                    Fail(p - 2, Q("Invalid escape sequence"));
+                out += QChar(static_cast<char16_t>(code));
+                p += n;
+                break;
+            }
+            default:
+                if (e.isNull())
+                    Fail(t.start, Q("Unterminated string"));
+                out += e;
+            }
+        } else {
+            out += c;
+            ++p;
+        }
+        if (out.size() > kMaxString)
+            Fail(t.start, Q("String too long"));
+    }
+    t.type = Token::Str;
+    t.text = out;
+    m_pos = p;
+    t.end = p;
+    return t;
+}
+
+struct BinInfo {
+    int prec;
+    BinOp op;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+class ScriptCompiler {
+public:
+    ScriptCompiler(TfrxScript* owner, Lang lang, const QString& text)
+        : m_owner(owner), m_lang(lang), m_lx(text, lang) {}
+
+    std::shared_ptr<Program> Run();
+
+private:
+    struct Scope {
+        QHash<QString, int> locals;
+        int count = 0;
+        int resultSlot = -1;
+        QString name;
+        bool hasResult = false;
+    };
+    struct Guard {
+        ScriptCompiler* c;
+        explicit Guard(ScriptCompiler* comp) : c(comp) {
+            if (++c->m_nesting > kMaxNesting)
+                c->Fail(Q("Program nested too deeply"));
+        }
+        ~Guard() { --c->m_nesting; }
+    };
+
+    // tokens
+    void Advance() { m_tok = m_lx.Next(); }
+    bool IsOp(const char* op) const { return m_tok.type == Token::Op && m_tok.text == Q(op); }
+    bool IsKw(const char* kw) const {
+        return m_tok.type == Token::Ident && m_tok.text.compare(Q(kw), Qt::CaseInsensitive) == 0;
+    }
+    bool IsKeyword(const Token& t) const;
+    void ExpectOp(const char* op) {
+        if (!IsOp(op))
+            Fail(Q("'%1' expected").arg(Q(op)));
+        Advance();
+    }
+    void ExpectKw(const char* kw) {
+        if (!IsKw(kw))
+            Fail(Q("'%1' expected").arg(Q(kw)));
+        Advance();
+    }
+    QString ExpectIdent() {
+        if (m_tok.type != Token::Ident || IsKeyword(m_tok))
+            Fail(Q("Identifier expected"));
+        QString s = m_tok.text;
+        Advance();
+        return s;
+    }
+    [[noreturn]] void Fail(const QString& msg) const { Fail(m_tok, msg); }
+    [[noreturn]] void Fail(const Token& at, const QString& msg) const {
+        throw CompileError{at.line, at.col, msg};
+    }
+    [[noreturn]] void Unsupported(const QString& what) const {
+        Fail(Q("%1 is not supported").arg(what));
+    }
+
+    NodePtr Make(Node::Kind k) const { return std::make_unique<Node>(k, m_tok.line, m_tok.col); }
+    NodePtr Make(Node::Kind k, const Token& at) const {
+        return std::make_unique<Node>(k, at.line, at.col);
+    }
+    void AddKid(Node& parent, NodePtr kid) {
+        if (kid->height + 1 > parent.height)
+            parent.height = kid->height + 1;
+        if (parent.height > kMaxHeight)
+            throw CompileError{parent.line, parent.col, Q("Expression too complex")};
+        parent.kids.push_back(std::move(kid));
+    }
+
+    // names
+    int DeclareLocal(const QString& name, const Token& at);
+    int DeclareGlobal(const QString& name, const Token& at);
+    int DeclareFunction(const QString& name, const Token& at);
+    NodePtr NameNode(const QString& name, const Token& at);
+    void ResolvePending();
+    void Resolve(Node& n);
+
+    // expressions
+    std::optional<BinInfo> Binary() const;
+    NodePtr Expr(int minPrec = 0);
+    NodePtr Unary();
+    NodePtr Postfix(NodePtr base);
+    NodePtr Operand();
+    NodePtr Args(NodePtr call, const char* close);
+    NodePtr CExpr();      // assignment and conditional of the C family
+    NodePtr Assignable(NodePtr target, NodePtr value, const Token& at);
+
+    // Pascal
+    void PascalProgram();
+    void PascalVarSection(bool global);
+    void PascalConstSection();
+    void PascalRoutine(bool isFunction);
+    void PascalType();
+    NodePtr PascalStatement();
+    NodePtr PascalCompound();
+
+    // C family
+    void CProgram();
+    void CFunction(bool jscript);
+    NodePtr CStatement();
+    NodePtr CBlock();
+    NodePtr CDeclaration(bool typed);
+    bool LooksLikeCDeclaration();
+    void CEndStatement();
+
+    // Basic
+    void BasicProgram();
+    void BasicRoutine(bool isFunction);
+    NodePtr BasicStatement();
+    NodePtr BasicBlock(std::initializer_list<const char*> enders);
+    void BasicEndLine();
+    void SkipNewlines() {
+        while (m_tok.type == Token::Newline || IsOp(":"))
+            Advance();
+    }
+
+
+    TfrxScript* m_owner;
+    Lang m_lang;
+    Lexer m_lx;
+    Token m_tok;
+    std::shared_ptr<Program> m_prog;
+    Scope* m_scope = nullptr;
+    std::vector<Node*> m_pending;
+    std::vector<NodePtr> m_globalInit;
+    std::vector<NodePtr> m_localInit;
+    int m_nesting = 0;
+    int m_loops = 0;
+};
+
+bool ScriptCompiler::IsKeyword(const Token& t) const {
+    if (t.type != Token::Ident)
+        return false;
+    static const char* const pascal[] = {
+        "and", "array", "as", "begin", "case", "const", "div", "do", "downto", "else", "end",
+        "except", "finally", "for", "function", "goto", "if", "in", "is", "mod", "nil", "not",
+        "of", "or", "procedure", "program", "record", "repeat", "set", "shl", "shr", "then",
+        "to", "try", "type", "until", "uses", "var", "while", "with", "xor", nullptr};
+    static const char* const cpp[] = {"if", "else", "while", "for", "do", "return", "break",
+                                      "continue", "switch", "case", "try", "catch", "new",
+                                      "delete", "function", "var", nullptr};
+    static const char* const basic[] = {
+        "and", "or", "not", "xor", "mod", "if", "then", "else", "elseif", "end", "function",
+        "sub", "dim", "as", "for", "to", "step", "next", "while", "wend", "do", "loop",
+        "return", "select", "case", "exit", "byval", "byref", nullptr};
+    const char* const* list = m_lang == Lang::Pascal  ? pascal
+                              : m_lang == Lang::Basic ? basic
+                                                      : cpp;
+    const Qt::CaseSensitivity cs =
+        (m_lang == Lang::CPP || m_lang == Lang::JS) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    for (const char* const* k = list; *k; ++k)
+        if (t.text.compare(Q(*k), cs) == 0)
+            return true;
+    return false;
+}
+
+std::shared_ptr<Program> ScriptCompiler::Run() {
+    m_prog = std::make_shared<Program>();
+    m_prog->lang = m_lang;
+    m_prog->main = Make(Node::Block);
+    Advance();
+    switch (m_lang) {
+    case Lang::Pascal: PascalProgram(); break;
+    case Lang::CPP:
+    case Lang::JS: CProgram(); break;
+    case Lang::Basic: BasicProgram(); break;
+    }
+    ResolvePending();
+    // Initialisers of global variables run before the main block.
+    if (!m_globalInit.empty()) {
+        m_prog->init = Make(Node::Block);
+        for (auto& n : m_globalInit)
+            AddKid(*m_prog->init, std::move(n));
+    }
+    return m_prog;
+}
+
+// --- names -----------------------------------------------------------------------------------
+
+int ScriptCompiler::DeclareLocal(const QString& name, const Token& at) {
+    const QString key = name.toCaseFolded();
+    if (m_scope->locals.contains(key))
+        Fail(at, Q("Identifier redeclared: '%1'").arg(name));
+    const int slot = m_scope->count++;
+    m_scope->locals.insert(key, slot);
+    return slot;
+}
+
+int ScriptCompiler::DeclareGlobal(const QString& name, const Token& at) {
+    const QString key = name.toCaseFolded();
+    if (m_prog->globalIndex.contains(key) || m_prog->functionIndex.contains(key))
+        Fail(at, Q("Identifier redeclared: '%1'").arg(name));
+    const int slot = static_cast<int>(m_prog->globals.size());
+    m_prog->globals.emplace_back(Variant::Null());
+    m_prog->globalIndex.insert(key, slot);
+    return slot;
+}
+
+int ScriptCompiler::DeclareFunction(const QString& name, const Token& at) {
+    const QString key = name.toCaseFolded();
+    if (m_prog->globalIndex.contains(key) || m_prog->functionIndex.contains(key))
+        Fail(at, Q("Identifier redeclared: '%1'").arg(name));
+    const int index = static_cast<int>(m_prog->functions.size());
+    m_prog->functions.emplace_back();
+    m_prog->functions.back().name = name;
+    m_prog->functionIndex.insert(key, index);
+    return index;
+}
+
+NodePtr ScriptCompiler::NameNode(const QString& name, const Token& at) {
+    const QString key = name.toCaseFolded();
+    if (m_scope) {
+        auto it = m_scope->locals.constFind(key);
+        if (it != m_scope->locals.constEnd()) {
+            NodePtr n = Make(Node::Local, at);
+            n->slot = *it;
+            n->name = name;
+            return n;
+        }
+    }
+    NodePtr n = Make(Node::PendingName, at);
+    n->name = name;
+    m_pending.push_back(n.get());
+    return n;
+}
+
+void ScriptCompiler::ResolvePending() {
+    for (Node* n : m_pending)
+        Resolve(*n);
+    m_pending.clear();
+}
+
+void ScriptCompiler::Resolve(Node& n) {
+    const bool target = n.slot == -2;
+    const QString key = n.name.toCaseFolded();
+    const bool parens = n.flag;
+    const int argc = static_cast<int>(n.kids.size());
+    auto fail = [&](const QString& msg) -> void { throw CompileError{n.line, n.col, msg}; };
+    auto notCallable = [&] {
+        if (parens)
+            fail(Q("'%1' is not a function").arg(n.name));
+    };
+    auto notAssignable = [&] {
+        if (target)
+            fail(Q("Cannot assign to '%1'").arg(n.name));
+    };
+    for (TfrxScript* s = m_owner; s; s = s->Parent()) {
+        const Program* prog = s == m_owner ? m_prog.get() : s->m_program.get();
+        if (prog) {
+            auto g = prog->globalIndex.constFind(key);
+            if (g != prog->globalIndex.constEnd()) {
+                notCallable();
+                n.kind = Node::Global;
+                n.slot = *g;
+                n.script = s;
+                return;
+            }
+            auto f = prog->functionIndex.constFind(key);
+            if (f != prog->functionIndex.constEnd()) {
+                const Function& fn = prog->functions[*f];
+                if (argc != fn.params)
+                    fail(Q("Wrong number of arguments for '%1': %2 expected")
+                             .arg(n.name)
+                             .arg(fn.params));
+                notAssignable();
+                n.kind = Node::UserCall;
+                n.slot = *f;
+                n.script = s;
+                return;
+            }
+        }
+        if (s->m_variables.contains(key)) {
+            notCallable();
+            n.kind = Node::HostVar;
+            n.script = s;
+            return;
+        }
+        if (s->m_objects.contains(key)) {
+            notCallable();
+            notAssignable();
+            n.kind = Node::Object;
+            n.script = s;
+            return;
+        }
+        auto h = s->m_functions.constFind(key);
+        if (h != s->m_functions.constEnd()) {
+            if (argc < h->minArgs || argc > h->maxArgs)
+                fail(Q("Wrong number of arguments for '%1'").arg(n.name));
+            notAssignable();
+            n.kind = Node::HostCall;
+            n.script = s;
+            return;
+        }
+    }
+    Variant c;
+    if (FindLibConstant(n.name, c)) {
+        notCallable();
+        notAssignable();
+        n.kind = Node::Literal;
+        n.value = c;
+        return;
+    }
+    if (const LibFunction* lib = FindLibFunction(n.name)) {
+        if (argc < lib->minArgs || argc > lib->maxArgs)
+            fail(Q("Wrong number of arguments for '%1'").arg(n.name));
+        notAssignable();
+        n.kind = Node::LibCall;
+        n.lib = lib;
+        return;
+    }
+    fail(Q("Undeclared identifier: '%1'").arg(n.name));
+}
+
+// --- expressions -----------------------------------------------------------------------------
+
+std::optional<BinInfo> ScriptCompiler::Binary() const {
+    if (m_tok.type != Token::Op && m_tok.type != Token::Ident)
+        return std::nullopt;
+    const QString& t = m_tok.text;
+    auto is = [&](const char* s) { return m_tok.type == Token::Op && t == Q(s); };
+    auto kw = [&](const char* s) {
+        return m_tok.type == Token::Ident && t.compare(Q(s), Qt::CaseInsensitive) == 0;
+    };
+    switch (m_lang) {
+    case Lang::Pascal:
+        if (is("=")) return BinInfo{1, BinOp::Eq};
+        if (is("<>")) return BinInfo{1, BinOp::Ne};
+        if (is("<")) return BinInfo{1, BinOp::Lt};
+        if (is(">")) return BinInfo{1, BinOp::Gt};
+        if (is("<=")) return BinInfo{1, BinOp::Le};
+        if (is(">=")) return BinInfo{1, BinOp::Ge};
+        if (is("+")) return BinInfo{2, BinOp::Add};
+        if (is("-")) return BinInfo{2, BinOp::Sub};
+        if (kw("or")) return BinInfo{2, BinOp::Or};
+        if (kw("xor")) return BinInfo{2, BinOp::Xor};
+        if (is("*")) return BinInfo{3, BinOp::Mul};
+        if (is("/")) return BinInfo{3, BinOp::Div};
+        if (kw("div")) return BinInfo{3, BinOp::IntDiv};
+        if (kw("mod")) return BinInfo{3, BinOp::Mod};
+        if (kw("and")) return BinInfo{3, BinOp::And};
+        if (kw("shl")) return BinInfo{3, BinOp::Shl};
+        if (kw("shr")) return BinInfo{3, BinOp::Shr};
+        return std::nullopt;
+    case Lang::CPP:
+    case Lang::JS:
+        if (is("||")) return BinInfo{1, BinOp::LogOr};
+        if (is("&&")) return BinInfo{2, BinOp::LogAnd};
+        if (is("|")) return BinInfo{3, BinOp::BitOr};
+        if (is("^")) return BinInfo{4, BinOp::BitXor};
+        if (is("&")) return BinInfo{5, BinOp::BitAnd};
+        if (is("==")) return BinInfo{6, BinOp::Eq};
+        if (is("!=")) return BinInfo{6, BinOp::Ne};
+        if (is("<")) return BinInfo{7, BinOp::Lt};
+        if (is(">")) return BinInfo{7, BinOp::Gt};
+        if (is("<=")) return BinInfo{7, BinOp::Le};
+        if (is(">=")) return BinInfo{7, BinOp::Ge};
+        if (is("<<")) return BinInfo{8, BinOp::Shl};
+        if (is(">>")) return BinInfo{8, BinOp::Shr};
+        if (is("+")) return BinInfo{9, BinOp::Add};
+        if (is("-")) return BinInfo{9, BinOp::Sub};
+        if (is("*")) return BinInfo{10, BinOp::Mul};
+        if (is("/")) return BinInfo{10, BinOp::Div};
+        if (is("%")) return BinInfo{10, BinOp::Mod};
+        return std::nullopt;
+    case Lang::Basic:
+        if (kw("xor")) return BinInfo{1, BinOp::Xor};
+        if (kw("or")) return BinInfo{2, BinOp::Or};
+        if (kw("and")) return BinInfo{3, BinOp::And};
+        // 4: prefix Not
+        if (is("=")) return BinInfo{5, BinOp::Eq};
+        if (is("<>")) return BinInfo{5, BinOp::Ne};
+        if (is("<")) return BinInfo{5, BinOp::Lt};
+        if (is(">")) return BinInfo{5, BinOp::Gt};
+        if (is("<=")) return BinInfo{5, BinOp::Le};
+        if (is(">=")) return BinInfo{5, BinOp::Ge};
+        if (is("&")) return BinInfo{6, BinOp::Concat};
+        if (is("+")) return BinInfo{7, BinOp::Add};
+        if (is("-")) return BinInfo{7, BinOp::Sub};
+        if (kw("mod")) return BinInfo{8, BinOp::Mod};
+        if (is("\\")) return BinInfo{9, BinOp::IntDiv};
+        if (is("*")) return BinInfo{10, BinOp::Mul};
+        if (is("/")) return BinInfo{10, BinOp::Div};
+        // 11: prefix minus
+        if (is("^")) return BinInfo{12, BinOp::Pow};
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+NodePtr ScriptCompiler::Expr(int minPrec) {
+    Guard g(this);
+    NodePtr left;
+    // Basic's Not and unary minus bind less tightly than some binary operators.
+    if (m_lang == Lang::Basic && minPrec <= 4 && IsKw("not")) {
+        NodePtr n = Make(Node::Unary);
+        n->uop = UnOp::Not;
+        Advance();
+        AddKid(*n, Expr(5));
+        left = std::move(n);
+    } else if (m_lang == Lang::Basic && minPrec <= 11 && (IsOp("-") || IsOp("+"))) {
+        NodePtr n = Make(Node::Unary);
+        n->uop = IsOp("-") ? UnOp::Neg : UnOp::Plus;
+        Advance();
+        AddKid(*n, Expr(12));
+        left = std::move(n);
+    } else {
+        left = Unary();
+    }
+    for (;;) {
+        const std::optional<BinInfo> info = Binary();
+        if (!info || info->prec < minPrec)
+            break;
+        const Token at = m_tok;
+        Advance();
+        // ^ of Basic is the one right-associative operator here.
+        NodePtr right = Expr(info->op == BinOp::Pow ? info->prec : info->prec + 1);
+        NodePtr n = Make(Node::Binary, at);
+        n->op = info->op;
+        AddKid(*n, std::move(left));
+        AddKid(*n, std::move(right));
+        left = std::move(n);
+    }
+    return left;
+}
+
+NodePtr ScriptCompiler::Unary() {
+    Guard g(this);
+    const Token at = m_tok;
+    auto unary = [&](UnOp op) {
+        Advance();
+        NodePtr n = Make(Node::Unary, at);
+        n->uop = op;
+        AddKid(*n, Unary());
+        return n;
+    };
+    if (IsOp("-"))
+        return unary(UnOp::Neg);
+    if (IsOp("+"))
+        return unary(UnOp::Plus);
+    if (m_lang == Lang::Pascal && IsKw("not"))
+        return unary(UnOp::Not);
+    if ((m_lang == Lang::CPP || m_lang == Lang::JS)) {
+        if (IsOp("!"))
+            return unary(UnOp::LogNot);
+        if (IsOp("~"))
+            return unary(UnOp::BitNot);
+        if (IsOp("++") || IsOp("--"))
+            Unsupported(Q("The operator '%1'").arg(m_tok.text));
+    }
+    if (m_lang == Lang::Basic && IsKw("not")) {
+        Advance();
+        NodePtr n = Make(Node::Unary, at);
+        n->uop = UnOp::Not;
+        AddKid(*n, Expr(5));
+        return n;
+    }
+    return Postfix(Operand());
+}
+
+NodePtr ScriptCompiler::Operand() {
+    const Token at = m_tok;
+    switch (m_tok.type) {
+    case Token::Int: {
+        NodePtr n = Make(Node::Literal);
+        n->value = Variant(m_tok.i);
+        Advance();
+        return n;
+    }
+    case Token::Float: {
+        NodePtr n = Make(Node::Literal);
+        n->value = Variant(m_tok.f);
+        Advance();
+        return n;
+    }
+    case Token::Str: {
+        NodePtr n = Make(Node::Literal);
+        n->value = Variant(m_tok.text);
+        Advance();
+        return n;
+    }
+    case Token::Ident: {
+        if (IsKeyword(m_tok)) {
+            if (m_lang == Lang::Pascal && IsKw("nil")) {
+                NodePtr n = Make(Node::Literal);
+                n->value = Variant::Null();
+                Advance();
+                return n;
+            }
+            if ((m_lang == Lang::CPP || m_lang == Lang::JS) && (IsKw("new") || IsKw("function")))
+                Unsupported(Q("'%1'").arg(m_tok.text));
+            Fail(Q("Expression expected but '%1' found").arg(m_tok.text));
+        }
+        const QString name = m_tok.text;
+        Advance();
+        if (m_lang == Lang::JS || m_lang == Lang::CPP) {
+            if (name == Q("true") || name == Q("false")) {
+                NodePtr n = Make(Node::Literal, at);
+                n->value = Variant(name == Q("true"));
+                return n;
+            }
+            if (name == Q("null")) {
+                NodePtr n = Make(Node::Literal, at);
+                n->value = Variant::Null();
+                return n;
+            }
+        }
+        NodePtr n = NameNode(name, at);
+        if (IsOp("(")) {
+            if (n->kind == Node::Local)
+                Fail(Q("'%1' is not a function").arg(name));
+            n->flag = true;
+            Advance();
+            return Args(std::move(n), ")");
+        }
+        return n;
+    }
+    case Token::Op:
+        if (IsOp("(")) {
+            Guard g(this);
+            Advance();
+            NodePtr n = m_lang == Lang::CPP || m_lang == Lang::JS ? CExpr() : Expr();
+            ExpectOp(")");
+            return n;
+        }
+        if (IsOp("<")) {
+            // <name> asks the report for the value of a name: a call of Get.
+            QString name;
+            if (!m_lx.RawAngleName(m_tok.end, name))
+                Fail(Q("'>' expected after the name that begins with '<'"));
+            NodePtr call = NameNode(Q("Get"), at);
+            call->flag = true;
+            NodePtr arg = Make(Node::Literal, at);
+            arg->value = Variant(name);
+            AddKid(*call, std::move(arg));
+            Advance();
+            return call;
+        }
+        if (IsOp("[") && m_lang != Lang::Basic) {
+            Guard g(this);
+            Advance();
+            NodePtr n = Make(Node::ArrayCtor, at);
+            return Args(std::move(n), "]");
+        }
+        if (IsOp("@") || IsOp("^"))
+            Unsupported(Q("The operator '%1'").arg(m_tok.text));
+        break;
+    case Token::End:
+        Fail(Q("Unexpected end of text"));
+    case Token::Newline:
+        Fail(Q("Unexpected end of line"));
+    }
+    Fail(Q("Expression expected but '%1' found").arg(m_tok.text));
+}
+
+NodePtr ScriptCompiler::Args(NodePtr call, const char* close) {
+    if (IsOp(close)) {
+        Advance();
+        return call;
+    }
+    for (;;) {
+        AddKid(*call, m_lang == Lang::CPP || m_lang == Lang::JS ? CExpr() : Expr());
+        if (IsOp(",")) {
+            Advance();
+            continue;
+        }
+        ExpectOp(close);
+        return call;
+    }
+}
+
+NodePtr ScriptCompiler::Postfix(NodePtr base) {
+    for (;;) {
+        const Token at = m_tok;
+        if (IsOp(".")) {
+            Advance();
+            if (m_tok.type != Token::Ident)
+                Fail(Q("Identifier expected"));
+            NodePtr n = Make(Node::Member, at);
+            n->name = m_tok.text;
+            Advance();
+            if (IsOp("("))
+                Unsupported(Q("Calling the method '%1'").arg(n->name));
+            AddKid(*n, std::move(base));
+            base = std::move(n);
+        } else if (IsOp("[")) {
+            Advance();
+            NodePtr n = Make(Node::Index, at);
+            AddKid(*n, std::move(base));
+            AddKid(*n, m_lang == Lang::CPP || m_lang == Lang::JS ? CExpr() : Expr());
+            if (IsOp(","))
+                Unsupported(Q("Indexing with more than one index"));
+            ExpectOp("]");
+            base = std::move(n);
+        } else if ((m_lang == Lang::CPP || m_lang == Lang::JS) && (IsOp("++") || IsOp("--"))) {
+            Unsupported(Q("The operator '%1'").arg(m_tok.text));
+        } else if (m_lang == Lang::Basic && IsOp("(") && base->kind != Node::PendingName) {
+            Unsupported(Q("Calling the result of an expression"));
+        } else {
+            return base;
+        }
+    }
+}
+
+NodePtr ScriptCompiler::Assignable(NodePtr target, NodePtr value, const Token& at) {
+    switch (target->kind) {
+    case Node::Local:
+    case Node::Member:
+    case Node::Index:
+        break;
+    case Node::PendingName:
+        if (target->flag)
+            Fail(at, Q("Left side cannot be assigned to"));
+        target->slot = -2; // checked when resolved
+        break;
+    default:
+        Fail(at, Q("Left side cannot be assigned to"));
+    }
+    NodePtr n = Make(Node::Assign, at);
+    AddKid(*n, std::move(target));
+    AddKid(*n, std::move(value));
+    return n;
+}
+
+NodePtr ScriptCompiler::CExpr() {
+    Guard g(this);
+    NodePtr left = Expr(1);
+    if (IsOp("?")) {
+        const Token at = m_tok;
+        Advance();
+        NodePtr n = Make(Node::Ternary, at);
+        AddKid(*n, std::move(left));
+        AddKid(*n, CExpr());
+        ExpectOp(":");
+        AddKid(*n, CExpr());
+        return n;
+    }
+    if (IsOp("=") || IsOp("+=") || IsOp("-=") || IsOp("*=") || IsOp("/=")) {
+        const Token at = m_tok;
+        const QString op = m_tok.text;
+        Advance();
+        NodePtr value = CExpr();
+        if (op != Q("=")) {
+            // a += b is a = a + b; the target is evaluated twice, which is harmless here
+            // because targets have no side effects.
+            NodePtr copy = Make(Node::Binary, at);
+            copy->op = op == Q("+=")   ? BinOp::Add
+                       : op == Q("-=") ? BinOp::Sub
+                       : op == Q("*=") ? BinOp::Mul
+                                       : BinOp::Div;
+            if (left->kind != Node::Local && left->kind != Node::PendingName)
+                Unsupported(Q("Compound assignment to '%1'").arg(left->name));
+            NodePtr again = left->kind == Node::Local ? Make(Node::Local, at) : NameNode(left->name, at);
+            again->slot = left->slot;
+            again->name = left->name;
+            AddKid(*copy, std::move(again));
+            AddKid(*copy, std::move(value));
+            value = std::move(copy);
+        }
+        return Assignable(std::move(left), std::move(value), at);
+    }
+    return left;
+}
+
+// --- Pascal ------------------------------------------------------------------------------------
+
+void ScriptCompiler::PascalProgram() {
+    if (IsKw("program")) {
+        Advance();
+        ExpectIdent();
+        ExpectOp(";");
+    }
+    if (IsKw("uses")) {
+        Advance();
+        for (;;) {
+            if (m_tok.type == Token::Str)
+                Advance();
+            else
+                ExpectIdent();
+            if (IsKw("in")) {
+                Advance();
+                if (m_tok.type != Token::Str)
+                    Fail(Q("String expected"));
+                Advance();
+            }
+            if (!IsOp(","))
+                break;
+            Advance();
+        }
+        ExpectOp(";");
+    }
+    for (;;) {
+        if (IsKw("var"))
+            PascalVarSection(true);
+        else if (IsKw("const"))
+            PascalConstSection();
+        else if (IsKw("function"))
+            PascalRoutine(true);
+        else if (IsKw("procedure"))
+            PascalRoutine(false);
+        else if (IsKw("type"))
+            Unsupported(Q("Declaring types"));
+        else
+            break;
+    }
+    if (!IsKw("begin"))
+        Fail(Q("'begin' expected"));
+    m_prog->main = PascalCompound();
+    ExpectOp(".");
+    if (m_tok.type != Token::End)
+        Fail(Q("Text after the end of the program"));
+}
+
+void ScriptCompiler::PascalType() {
+    if (IsKw("array") || IsKw("record") || IsKw("set") || IsKw("class"))
+        Unsupported(Q("The type '%1'").arg(m_tok.text));
+    if (m_tok.type != Token::Ident || (IsKeyword(m_tok)))
+        Fail(Q("Type expected"));
+    Advance();
+    while (IsOp(".")) {
+        Advance();
+        ExpectIdent();
+    }
+}
+
+void ScriptCompiler::PascalVarSection(bool global) {
+    Advance(); // var
+    do {
+        std::vector<std::pair<QString, Token>> names;
+        for (;;) {
+            const Token at = m_tok;
+            names.emplace_back(ExpectIdent(), at);
+            if (!IsOp(","))
+                break;
+            Advance();
+        }
+        ExpectOp(":");
+        PascalType();
+        NodePtr init;
+        if (IsOp("=")) {
+            Advance();
+            init = Expr();
+            if (names.size() != 1)
+                Fail(Q("Only one variable can be initialised at a time"));
+        }
+        ExpectOp(";");
+        for (auto& [name, at] : names) {
+            NodePtr target;
+            if (global) {
+                const int slot = DeclareGlobal(name, at);
+                target = Make(Node::Global, at);
+                target->slot = slot;
+                target->script = m_owner;
+            } else {
+                const int slot = DeclareLocal(name, at);
+                target = Make(Node::Local, at);
+                target->slot = slot;
+            }
+            if (init) {
+                NodePtr a = Make(Node::Assign, at);
+                AddKid(*a, std::move(target));
+                AddKid(*a, std::move(init));
+                NodePtr s = Make(Node::ExprStmt, at);
+                AddKid(*s, std::move(a));
+                if (global)
+                    m_globalInit.push_back(std::move(s));
+                else
+                    m_localInit.push_back(std::move(s));
+            }
+        }
+    } while (m_tok.type == Token::Ident && !IsKeyword(m_tok));
+}
+
+void ScriptCompiler::PascalConstSection() {
+    Advance(); // const
+    do {
+        const Token at = m_tok;
+        const QString name = ExpectIdent();
+        if (IsOp(":")) {
+            Advance();
+            PascalType();
+        }
+        ExpectOp("=");
+        NodePtr init = Expr();
+        ExpectOp(";");
+        const int slot = DeclareGlobal(name, at);
+        NodePtr target = Make(Node::Global, at);
+        target->slot = slot;
+        target->script = m_owner;
+        NodePtr a = Make(Node::Assign, at);
+        AddKid(*a, std::move(target));
+        AddKid(*a, std::move(init));
+        NodePtr s = Make(Node::ExprStmt, at);
+        AddKid(*s, std::move(a));
+        m_globalInit.push_back(std::move(s));
+    } while (m_tok.type == Token::Ident && !IsKeyword(m_tok));
+}
+
+void ScriptCompiler::PascalRoutine(bool isFunction) {
+    if (m_scope)
+        Unsupported(Q("A routine inside a routine"));
+    Advance();
+    const Token at = m_tok;
+    const QString name = ExpectIdent();
+    const int index = DeclareFunction(name, at);
+    Scope scope;
+    scope.name = name;
+    scope.hasResult = isFunction;
+    m_scope = &scope;
+    int params = 0;
+    if (IsOp("(")) {
+        Advance();
+        if (!IsOp(")")) {
+            for (;;) {
+                if (IsKw("var") || IsKw("const") || IsKw("out"))
+                    Advance();
+                for (;;) {
+                    const Token pat = m_tok;
+                    DeclareLocal(ExpectIdent(), pat);
+                    ++params;
+                    if (!IsOp(","))
+                        break;
+                    Advance();
+                }
+                ExpectOp(":");
+                PascalType();
+                if (IsOp("="))
+                    Unsupported(Q("A default parameter value"));
+                if (!IsOp(";"))
+                    break;
+                Advance();
+            }
+        }
+        ExpectOp(")");
+    }
+    if (isFunction) {
+        ExpectOp(":");
+        PascalType();
+    }
+    ExpectOp(";");
+    m_prog->functions[index].params = params;
+    if (isFunction)
+        scope.resultSlot = DeclareLocal(Q("Result"), at);
+    while (IsKw("var") || IsKw("const")) {
+        if (IsKw("const"))
+            Unsupported(Q("A local constant"));
+        PascalVarSection(false);
+    }
+    if (IsKw("function") || IsKw("procedure"))
+        Unsupported(Q("A routine inside a routine"));
+    if (!IsKw("begin"))
+        Fail(Q("'begin' expected"));
+    NodePtr body = PascalCompound();
+    ExpectOp(";");
+    if (!m_localInit.empty()) {
+        NodePtr block = Make(Node::Block, at);
+        for (auto& n : m_localInit)
+            AddKid(*block, std::move(n));
+        m_localInit.clear();
+        AddKid(*block, std::move(body));
+        body = std::move(block);
+    }
+    Function& fn = m_prog->functions[index];
+    fn.body = std::move(body);
+    fn.hasResult = isFunction;
+    fn.locals = scope.count;
+    fn.resultSlot = scope.resultSlot;
+    m_scope = nullptr;
+}
+
+NodePtr ScriptCompiler::PascalCompound() {
+    Guard g(this);
+    NodePtr block = Make(Node::Block);
+    ExpectKw("begin");
+    for (;;) {
+        NodePtr s = PascalStatement();
+        if (s)
+            AddKid(*block, std::move(s));
+        if (IsOp(";")) {
+            Advance();
+            continue;
+        }
+        break;
+    }
+    ExpectKw("end");
+    return block;
+}
+
+NodePtr ScriptCompiler::PascalStatement() {
+    Guard g(this);
+    const Token at = m_tok;
+    if (IsKw("begin"))
+        return PascalCompound();
+    if (IsOp(";") || IsKw("end") || IsKw("until") || IsKw("else") || m_tok.type == Token::End)
+        return nullptr;
+    if (IsKw("if")) {
+        Advance();
+        NodePtr n = Make(Node::If, at);
+        AddKid(*n, Expr());
+        ExpectKw("then");
+        NodePtr then = PascalStatement();
+        AddKid(*n, then ? std::move(then) : Make(Node::Block));
+        if (IsKw("else")) {
+            Advance();
+            NodePtr other = PascalStatement();
+            AddKid(*n, other ? std::move(other) : Make(Node::Block));
+        }
+        return n;
+    }
+    if (IsKw("while")) {
+        Advance();
+        NodePtr n = Make(Node::While, at);
+        AddKid(*n, Expr());
+        ExpectKw("do");
+        ++m_loops;
+        NodePtr body = PascalStatement();
+        --m_loops;
+        AddKid(*n, body ? std::move(body) : Make(Node::Block));
+        return n;
+    }
+    if (IsKw("repeat")) {
+        Advance();
+        NodePtr body = Make(Node::Block, at);
+        ++m_loops;
+        for (;;) {
+            NodePtr s = PascalStatement();
+            if (s)
+                AddKid(*body, std::move(s));
+            if (IsOp(";")) {
+                Advance();
+                continue;
+            }
+            break;
+        }
+        --m_loops;
+        ExpectKw("until");
+        NodePtr n = Make(Node::Repeat, at);
+        AddKid(*n, std::move(body));
+        AddKid(*n, Expr());
+        return n;
+    }
+    if (IsKw("for")) {
+        Advance();
+        const Token vat = m_tok;
+        NodePtr var = NameNode(ExpectIdent(), vat);
+        if (var->kind == Node::PendingName)
+            var->slot = -2;
+        ExpectOp(":=");
+        NodePtr from = Expr();
+        bool down = false;
+        if (IsKw("downto"))
+            down = true;
+        else if (!IsKw("to"))
+            Fail(Q("'to' or 'downto' expected"));
+        Advance();
+        NodePtr to = Expr();
+        ExpectKw("do");
+        ++m_loops;
+        NodePtr body = PascalStatement();
+        --m_loops;
+        NodePtr n = Make(Node::ForTo, at);
+        n->flag = down;
+        AddKid(*n, std::move(var));
+        AddKid(*n, std::move(from));
+        AddKid(*n, std::move(to));
+        AddKid(*n, body ? std::move(body) : Make(Node::Block));
+        return n;
+    }
+    if (IsKw("case") || IsKw("try") || IsKw("with") || IsKw("goto") || IsKw("raise") ||
+        IsKw("asm") || IsKw("inherited"))
+        Unsupported(Q("The statement '%1'").arg(m_tok.text.toLower()));
+    if (IsKw("exit")) {
+        Advance();
+        if (IsOp("(")) {
+            Advance();
+            NodePtr n = Make(Node::Return, at);
+            if (!m_scope || !m_scope->hasResult)
+                Fail(at, Q("Exit with a value outside a function"));
+            NodePtr r = Make(Node::Local, at);
+            r->slot = m_scope->resultSlot;
+            NodePtr a = Make(Node::Assign, at);
+            AddKid(*a, std::move(r));
+            AddKid(*a, Expr());
+            ExpectOp(")");
+            NodePtr block = Make(Node::Block, at);
+            NodePtr s = Make(Node::ExprStmt, at);
+            AddKid(*s, std::move(a));
+            AddKid(*block, std::move(s));
+            AddKid(*block, std::move(n));
+            return block;
+        }
+        return Make(Node::Return, at);
+    }
+    if (IsKw("break") || IsKw("continue")) {
+        if (!m_loops)
+            Fail(Q("'%1' outside a loop").arg(m_tok.text));
+        NodePtr n = Make(IsKw("break") ? Node::Break : Node::Continue, at);
+        Advance();
+        return n;
+    }
+    if (IsKeyword(m_tok))
+        Fail(Q("Statement expected but '%1' found").arg(m_tok.text));
+    // Assigning the function's own name sets its result.
+    NodePtr target;
+    if (m_scope && m_scope->hasResult && m_tok.type == Token::Ident &&
+        m_tok.text.compare(m_scope->name, Qt::CaseInsensitive) == 0) {
+        const Lexer::State st = m_lx.Save();
+        const Token saved = m_tok;
+        Advance();
+        if (IsOp(":=")) {
+            target = Make(Node::Local, saved);
+            target->slot = m_scope->resultSlot;
+        } else {
+            m_lx.Restore(st);
+            m_tok = saved;
+        }
+    }
+    if (!target)
+        target = Expr();
+    if (IsOp(":=")) {
+        const Token aat = m_tok;
+        Advance();
+        NodePtr value = Expr();
+        NodePtr s = Make(Node::ExprStmt, at);
+        AddKid(*s, Assignable(std::move(target), std::move(value), aat));
+        return s;
+    }
+    if (target->kind != Node::PendingName && target->kind != Node::Member)
+        Fail(at, Q("Statement expected"));
+    NodePtr s = Make(Node::ExprStmt, at);
+    s->flag = true; // a call whose result is dropped
+    AddKid(*s, std::move(target));
+    return s;
+}
+
+// --- C family ----------------------------------------------------------------------------------
+
+void ScriptCompiler::CProgram() {
+    while (m_tok.type != Token::End) {
+        if (m_lang == Lang::JS && IsKw("function")) {
+            CFunction(true);
+            continue;
+        }
+        if (m_lang == Lang::CPP && m_tok.type == Token::Ident && !IsKeyword(m_tok)) {
+            const Lexer::State st = m_lx.Save();
+            const Token first = m_tok;
+            Advance();
+            bool isFunction = false;
+            if (m_tok.type == Token::Ident && !IsKeyword(m_tok)) {
+                Advance();
+                isFunction = IsOp("(");
+            }
+            m_lx.Restore(st);
+            m_tok = first;
+            if (isFunction) {
+                CFunction(false);
+                continue;
+            }
+        }
+        NodePtr s = CStatement();
+        if (s)
+            AddKid(*m_prog->main, std::move(s));
+    }
+}
+
+void ScriptCompiler::CFunction(bool jscript) {
+    Advance(); // "function" or the result type
+    const Token at = m_tok;
+    const QString name = ExpectIdent();
+    const int index = DeclareFunction(name, at);
+    Scope scope;
+    scope.name = name;
+    scope.hasResult = true;
+    m_scope = &scope;
+    ExpectOp("(");
+    int params = 0;
+    if (!IsOp(")")) {
+        for (;;) {
+            const Token pat = m_tok;
+            QString pname = ExpectIdent();
+            if (!jscript && m_tok.type == Token::Ident) {
+                const Token nat = m_tok;
+                pname = ExpectIdent();
+                DeclareLocal(pname, nat);
+            } else {
+                DeclareLocal(pname, pat);
+            }
+            ++params;
+            if (!IsOp(","))
+                break;
+            Advance();
+        }
+    }
+    ExpectOp(")");
+    m_prog->functions[index].params = params;
+    scope.resultSlot = DeclareLocal(Q(" result"), at);
+    if (!IsOp("{"))
+        Fail(Q("'{' expected"));
+    NodePtr body = CBlock();
+    Function& fn = m_prog->functions[index];
+    fn.body = std::move(body);
+    fn.hasResult = true;
+    fn.locals = scope.count;
+    fn.resultSlot = scope.resultSlot;
+    m_scope = nullptr;
+}
+
+NodePtr ScriptCompiler::CBlock() {
+    Guard g(this);
+    NodePtr block = Make(Node::Block);
+    ExpectOp("{");
+    while (!IsOp("}")) {
+        if (m_tok.type == Token::End)
+            Fail(Q("'}' expected"));
+        NodePtr s = CStatement();
+        if (s)
+            AddKid(*block, std::move(s));
+    }
+    Advance();
+    return block;
+}
+
+void ScriptCompiler::CEndStatement() {
+    if (IsOp(";")) {
+        Advance();
+        return;
+    }
+    // JScript lets a statement end at a closing brace or at the end of the text.
+    if (m_lang == Lang::JS && (IsOp("}") || m_tok.type == Token::End))
+        return;
+    Fail(Q("';' expected"));
+}
+
+bool ScriptCompiler::LooksLikeCDeclaration() {
+    if (m_lang != Lang::CPP || m_tok.type != Token::Ident || IsKeyword(m_tok))
+        return false;
+    const Lexer::State st = m_lx.Save();
+    const Token first = m_tok;
+    Advance();
+    const bool decl = m_tok.type == Token::Ident && !IsKeyword(m_tok);
+    m_lx.Restore(st);
+    m_tok = first;
+    return decl;
+}
+
+NodePtr ScriptCompiler::CDeclaration(bool typed) {
+    const Token at = m_tok;
+    Advance(); // "var" or the type
+    NodePtr block = Make(Node::Block, at);
+    for (;;) {
+        const Token nat = m_tok;
+        const QString name = ExpectIdent();
+        NodePtr target;
+        if (m_scope) {
+            target = Make(Node::Local, nat);
+            target->slot = DeclareLocal(name, nat);
+        } else {
+            target = Make(Node::Global, nat);
+            target->slot = DeclareGlobal(name, nat);
+            target->script = m_owner;
+        }
+        if (IsOp("=")) {
+            Advance();
+            NodePtr a = Make(Node::Assign, nat);
+            AddKid(*a, std::move(target));
+            AddKid(*a, CExpr());
+            NodePtr s = Make(Node::ExprStmt, nat);
+            AddKid(*s, std::move(a));
+            AddKid(*block, std::move(s));
+        } else {
+            // A declared variable starts as Null, also when a loop declares it again.
+            NodePtr a = Make(Node::Assign, nat);
+            AddKid(*a, std::move(target));
+            NodePtr null = Make(Node::Literal, nat);
+            null->value = Variant::Null();
+            AddKid(*a, std::move(null));
+            NodePtr s = Make(Node::ExprStmt, nat);
+            AddKid(*s, std::move(a));
+            AddKid(*block, std::move(s));
+        }
+        if (!IsOp(","))
+            break;
+        Advance();
+    }
+    return block;
+}
+
+NodePtr ScriptCompiler::CStatement() {
+    Guard g(this);
+    const Token at = m_tok;
+    if (IsOp("{"))
+        return CBlock();
+    if (IsOp(";")) {
+        Advance();
+        return nullptr;
+    }
+    if (IsKw("return")) {
+        Advance();
+        NodePtr block = Make(Node::Block, at);
+        if (!IsOp(";") && !IsOp("}") && m_tok.type != Token::End) {
+            if (!m_scope)
+                Fail(at, Q("'return' outside a function"));
+            NodePtr r = Make(Node::Local, at);
+            r->slot = m_scope->resultSlot;
+            NodePtr a = Make(Node::Assign, at);
+            AddKid(*a, std::move(r));
+            AddKid(*a, CExpr());
+            NodePtr s = Make(Node::ExprStmt, at);
+            AddKid(*s, std::move(a));
+            AddKid(*block, std::move(s));
+        }
+        CEndStatement();
+        AddKid(*block, Make(Node::Return, at));
+        return block;
+    }
+    if (IsKw("if")) {
+        Advance();
+        ExpectOp("(");
+        NodePtr n = Make(Node::If, at);
+        AddKid(*n, CExpr());
+        ExpectOp(")");
+        NodePtr then = CStatement();
+        AddKid(*n, then ? std::move(then) : Make(Node::Block));
+        if (IsKw("else")) {
+            Advance();
+            NodePtr other = CStatement();
+            AddKid(*n, other ? std::move(other) : Make(Node::Block));
+        }
+        return n;
+    }
+    if (IsKw("while")) {
+        Advance();
+        ExpectOp("(");
+        NodePtr n = Make(Node::While, at);
+        AddKid(*n, CExpr());
+        ExpectOp(")");
+        ++m_loops;
+        NodePtr body = CStatement();
+        --m_loops;
+        AddKid(*n, body ? std::move(body) : Make(Node::Block));
+        return n;
+    }
+    if (IsKw("for")) {
+        Advance();
+        ExpectOp("(");
+        NodePtr n = Make(Node::CFor, at);
+        NodePtr init = Make(Node::Block, at);
+        if (!IsOp(";")) {
+            if (IsKw("var") || LooksLikeCDeclaration()) {
+                AddKid(*init, CDeclaration(true));
+            } else {
+                NodePtr s = Make(Node::ExprStmt, at);
+                AddKid(*s, CExpr());
+                AddKid(*init, std::move(s));
+            }
+        }
+        ExpectOp(";");
+        NodePtr cond;
+        if (!IsOp(";")) {
+            cond = CExpr();
+        } else {
+            cond = Make(Node::Literal, at);
+            cond->value = Variant(true);
+        }
+        ExpectOp(";");
+        NodePtr step = Make(Node::Block, at);
+        if (!IsOp(")")) {
+            if (m_tok.type == Token::Ident) {
+                // i++ and i-- are common enough in loop heads to spell out.
+                const Lexer::State st = m_lx.Save();
+                const Token first = m_tok;
+                Advance();
+                if (IsOp("++") || IsOp("--")) {
+                    const bool inc = IsOp("++");
+                    Advance();
+                    NodePtr target = NameNode(first.text, first);
+                    NodePtr again = NameNode(first.text, first);
+                    NodePtr sum = Make(Node::Binary, first);
+                    sum->op = inc ? BinOp::Add : BinOp::Sub;
+                    AddKid(*sum, std::move(again));
+                    NodePtr one = Make(Node::Literal, first);
+                    one->value = Variant(1);
+                    AddKid(*sum, std::move(one));
+                    NodePtr s = Make(Node::ExprStmt, first);
+                    AddKid(*s, Assignable(std::move(target), std::move(sum), first));
+                    AddKid(*step, std::move(s));
+                } else {
+                    m_lx.Restore(st);
+                    m_tok = first;
+                }
+            }
+            if (step->kids.empty()) {
+                NodePtr s = Make(Node::ExprStmt, at);
+                AddKid(*s, CExpr());
+                AddKid(*step, std::move(s));
+            }
+        }
+        ExpectOp(")");
+        ++m_loops;
+        NodePtr body = CStatement();
+        --m_loops;
+        AddKid(*n, std::move(init));
+        AddKid(*n, std::move(cond));
+        AddKid(*n, std::move(step));
+        AddKid(*n, body ? std::move(body) : Make(Node::Block));
+        return n;
+    }
+    if (IsKw("break") || IsKw("continue")) {
+        if (!m_loops)
+            Fail(Q("'%1' outside a loop").arg(m_tok.text));
+        NodePtr n = Make(IsKw("break") ? Node::Break : Node::Continue, at);
+        Advance();
+        CEndStatement();
+        return n;
+    }
+    if (IsKw("do") || IsKw("switch") || IsKw("try") || IsKw("case") || IsKw("delete"))
+        Unsupported(Q("The statement '%1'").arg(m_tok.text));
+    if (IsKw("function"))
+        Unsupported(Q("A function inside a function"));
+    if (IsKw("var") || LooksLikeCDeclaration()) {
+        NodePtr n = CDeclaration(!IsKw("var"));
+        CEndStatement();
+        return n;
+    }
+    NodePtr e = CExpr();
+    NodePtr s = Make(Node::ExprStmt, at);
+    s->flag = e->kind != Node::Assign;
+    AddKid(*s, std::move(e));
+    CEndStatement();
+    return s;
+}
+
+// --- Basic -------------------------------------------------------------------------------------
+
+void ScriptCompiler::BasicEndLine() {
+    if (m_tok.type == Token::Newline || IsOp(":")) {
+        Advance();
+        return;
+    }
+    if (m_tok.type == Token::End)
+        return;
+    Fail(Q("End of line expected"));
+}
+
+void ScriptCompiler::BasicProgram() {
+    SkipNewlines();
+    while (m_tok.type != Token::End) {
+        if (IsKw("function") || IsKw("sub")) {
+            BasicRoutine(IsKw("function"));
+        } else {
+            NodePtr s = BasicStatement();
+            if (s)
+                AddKid(*m_prog->main, std::move(s));
+            BasicEndLine();
+        }
+        SkipNewlines();
+    }
+}
+
+void ScriptCompiler::BasicRoutine(bool isFunction) {
+    Advance();
+    const Token at = m_tok;
+    const QString name = ExpectIdent();
+    const int index = DeclareFunction(name, at);
+    Scope scope;
+    scope.name = name;
+    scope.hasResult = isFunction;
+    m_scope = &scope;
+    int params = 0;
+    if (IsOp("(")) {
+        Advance();
+        if (!IsOp(")")) {
+            for (;;) {
+                if (IsKw("byval") || IsKw("byref"))
+                    Advance();
+                const Token pat = m_tok;
+                DeclareLocal(ExpectIdent(), pat);
+                ++params;
+                if (IsKw("as")) {
+                    Advance();
+                    ExpectIdent();
+                }
+                if (!IsOp(","))
+                    break;
+                Advance();
+            }
+        }
+        ExpectOp(")");
+    }
+    if (IsKw("as")) {
+        Advance();
+        ExpectIdent();
+    }
+    m_prog->functions[index].params = params;
+    scope.resultSlot = DeclareLocal(Q(" result"), at);
+    if (m_tok.type != Token::Newline && !IsOp(":"))
+        Fail(Q("End of line expected"));
+    NodePtr body = BasicBlock({"end"});
+    ExpectKw("end");
+    if (isFunction)
+        ExpectKw("function");
+    else
+        ExpectKw("sub");
+    Function& fn = m_prog->functions[index];
+    fn.body = std::move(body);
+    fn.hasResult = isFunction;
+    fn.locals = scope.count;
+    fn.resultSlot = scope.resultSlot;
+    m_scope = nullptr;
+}
+
+NodePtr ScriptCompiler::BasicBlock(std::initializer_list<const char*> enders) {
+    Guard g(this);
+    NodePtr block = Make(Node::Block);
+    for (;;) {
+        SkipNewlines();
+        if (m_tok.type == Token::End)
+            Fail(Q("'%1' expected").arg(Q(*enders.begin())));
+        for (const char* e : enders)
+            if (IsKw(e))
+                return block;
+        NodePtr s = BasicStatement();
+        if (s)
+            AddKid(*block, std::move(s));
+        BasicEndLine();
+    }
+}
+
+NodePtr ScriptCompiler::BasicStatement() {
+    Guard g(this);
+    const Token at = m_tok;
+    if (IsKw("return")) {
+        Advance();
+        NodePtr block = Make(Node::Block, at);
+        if (m_tok.type != Token::Newline && m_tok.type != Token::End && !IsOp(":")) {
+            if (!m_scope || !m_scope->hasResult)
+                Fail(at, Q("'return' with a value outside a function"));
+            NodePtr r = Make(Node::Local, at);
+            r->slot = m_scope->resultSlot;
+            NodePtr a = Make(Node::Assign, at);
+            AddKid(*a, std::move(r));
+            AddKid(*a, Expr());
+            NodePtr s = Make(Node::ExprStmt, at);
+            AddKid(*s, std::move(a));
+            AddKid(*block, std::move(s));
+        }
+        AddKid(*block, Make(Node::Return, at));
+        return block;
+    }
+    if (IsKw("dim")) {
+        Advance();
+        NodePtr block = Make(Node::Block, at);
+        for (;;) {
+            const Token nat = m_tok;
+            const QString name = ExpectIdent();
+            if (IsOp("("))
+                Unsupported(Q("An array variable"));
+            if (IsKw("as")) {
+                Advance();
+                ExpectIdent();
+            }
+            NodePtr target;
+            if (m_scope) {
+                target = Make(Node::Local, nat);
+                target->slot = DeclareLocal(name, nat);
+            } else {
+                target = Make(Node::Global, nat);
+                target->slot = DeclareGlobal(name, nat);
+                target->script = m_owner;
+            }
+            NodePtr value;
+            if (IsOp("=")) {
+                Advance();
+                value = Expr();
+            } else {
+                value = Make(Node::Literal, nat);
+                value->value = Variant::Null();
+            }
+            NodePtr a = Make(Node::Assign, nat);
+            AddKid(*a, std::move(target));
+            AddKid(*a, std::move(value));
+            NodePtr s = Make(Node::ExprStmt, nat);
+            AddKid(*s, std::move(a));
+            AddKid(*block, std::move(s));
+            if (!IsOp(","))
+                break;
+            Advance();
+        }
+        return block;
+    }
+    if (IsKw("if")) {
+        Advance();
+        NodePtr n = Make(Node::If, at);
+        AddKid(*n, Expr());
+        ExpectKw("then");
+        if (m_tok.type != Token::Newline) {
+            // One-line form: If c Then s [Else s]
+            NodePtr then = BasicStatement();
+            AddKid(*n, then ? std::move(then) : Make(Node::Block));
+            if (IsKw("else")) {
+                Advance();
+                NodePtr other = BasicStatement();
+                AddKid(*n, other ? std::move(other) : Make(Node::Block));
+            }
+            return n;
+        }
+        AddKid(*n, BasicBlock({"else", "elseif", "end"}));
+        if (IsKw("elseif")) {
+            // ElseIf continues as a nested If that shares the closing End If.
+            m_tok.text = Q("if");
+            NodePtr block = Make(Node::Block);
+            AddKid(*block, BasicStatement());
+            AddKid(*n, std::move(block));
+            return n;
+        }
+        if (IsKw("else")) {
+            Advance();
+            AddKid(*n, BasicBlock({"end"}));
+        }
+        ExpectKw("end");
+        ExpectKw("if");
+        return n;
+    }
+    if (IsKw("while")) {
+        Advance();
+        NodePtr n = Make(Node::While, at);
+        AddKid(*n, Expr());
+        ++m_loops;
+        NodePtr body = BasicBlock({"wend", "end"});
+        --m_loops;
+        AddKid(*n, std::move(body));
+        if (IsKw("wend")) {
+            Advance();
+        } else {
+            ExpectKw("end");
+            ExpectKw("while");
+        }
+        return n;
+    }
+    if (IsKw("for")) {
+        Advance();
+        const Token vat = m_tok;
+        NodePtr var = NameNode(ExpectIdent(), vat);
+        if (var->kind == Node::PendingName)
+            var->slot = -2;
+        ExpectOp("=");
+        NodePtr from = Expr();
+        ExpectKw("to");
+        NodePtr to = Expr();
+        if (IsKw("step"))
+            Unsupported(Q("'Step' in a For loop"));
+        ++m_loops;
+        NodePtr body = BasicBlock({"next"});
+        --m_loops;
+        ExpectKw("next");
+        if (m_tok.type == Token::Ident && !IsKeyword(m_tok))
+            Advance();
+        NodePtr n = Make(Node::ForTo, at);
+        AddKid(*n, std::move(var));
+        AddKid(*n, std::move(from));
+        AddKid(*n, std::move(to));
+        AddKid(*n, std::move(body));
+        return n;
+    }
+    if (IsKw("exit")) {
+        Advance();
+        if (IsKw("function") || IsKw("sub")) {
+            Advance();
+            return Make(Node::Return, at);
+        }
+        if (IsKw("for") || IsKw("do") || IsKw("while")) {
+            if (!m_loops)
+                Fail(Q("'Exit' outside a loop"));
+            Advance();
+            return Make(Node::Break, at);
+        }
+        Fail(Q("'Function', 'Sub' or 'For' expected"));
+    }
+    if (IsKw("select") || IsKw("do") || IsKw("loop") || IsKw("case") || IsKw("goto") ||
+        IsKw("on") || IsKw("redim") || IsKw("set") || IsKw("with"))
+        Unsupported(Q("The statement '%1'").arg(m_tok.text));
+    if (IsKeyword(m_tok))
+        Fail(Q("Statement expected but '%1' found").arg(m_tok.text));
+    NodePtr target = Unary();
+    if (IsOp("=")) {
+        const Token aat = m_tok;
+        Advance();
+        NodePtr value = Expr();
+        NodePtr s = Make(Node::ExprStmt, at);
+        AddKid(*s, Assignable(std::move(target), std::move(value), aat));
+        return s;
+    }
+    if (target->kind != Node::PendingName && target->kind != Node::Member)
+        Fail(at, Q("Statement expected"));
+    NodePtr s = Make(Node::ExprStmt, at);
+    s->flag = true;
+    AddKid(*s, std::move(target));
+    return s;
+}
+
+// --- entry -------------------------------------------------------------------------------------
+
+namespace frx::script {
+
+// Compiles `text`; on failure fills line, column and message.
+std::shared_ptr<Program> CompileProgram(TfrxScript* owner, Lang lang, const QString& text,
+                                        int& line, int& col, QString& message) {
+    try {
+        ScriptCompiler c(owner, lang, text);
+        return c.Run();
+    } catch (const CompileError& e) {
+        line = e.line;
+        col = e.col;
+        message = e.message;
+        return nullptr;
+    }
+}
+
+} // namespace frx::script
