@@ -1,28 +1,28 @@
-// Start-up. The settings window is not built yet: for now the program draws one worksheet
-// with the default settings and writes it to standard output.
+// Start-up: the application, the main window with its settings, the worksheet window created
+// hidden, then the message loop until the main window closes.
 
-#include "app/U_Common.h"
-#include "platform/GbkCodec.h"
-#include "worksheet/Worksheet.h"
+#include "app/U_man.h"
+#include "platform/Error.h"
+#include "platform/Fonts.h"
+#include "worksheet/U_Shengcheng.h"
 
-#include <QCoreApplication>
-#include <QTextStream>
+#include <QApplication>
+
+#include <memory>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Sumdrill"));
-    U_Common::AddSubToggle = 1;
-    U_Common::MulDivToggle = 3;
-    WorksheetSettings& settings = U_Common::Settings();
-    settings.ProblemType = 4;
-    worksheet::Worksheet sheet;
-    sheet.GenerateWorksheet(settings);
-    QTextStream out(stdout);
-    for (int row = 0; row < worksheet::Worksheet::TableRows; ++row) {
-        for (int col = 0; col < worksheet::Worksheet::Columns; ++col)
-            out << platform::FromGbk(sheet.SheetTable(col, row)).leftJustified(16) << ' ';
-        out << '\n';
-    }
-    out << QStringLiteral("(The settings and worksheet windows are not built yet.)\n");
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sumdrill"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Sumdrill"));
+    platform::InstallFontSubstitutions();
+
+    auto F_man = std::make_unique<TF_man>();
+    platform::Guarded([&] { F_man->FormCreate(); });
+    auto frm_Shengcheng = std::make_unique<Tfrm_Shengcheng>();
+    F_man->SetWorksheetWindow(frm_Shengcheng.get());
+
+    F_man->show();
+    const int code = QApplication::exec();
+    frm_Shengcheng.reset();
+    return code;
 }

@@ -1,0 +1,49 @@
+#pragma once
+// The worksheet window: the generated sheet in a five-column grid, answers on and off, a fresh
+// sheet with the same settings, and the print preview.
+
+#include "grid/AdvGrid.h"
+#include "worksheet/Worksheet.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QPushButton;
+
+class Tfrm_Shengcheng : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfrm_Shengcheng(QWidget* parent = nullptr);
+    ~Tfrm_Shengcheng() override;
+
+    // Shows the window modally and returns when it is closed.
+    void ShowModal();
+
+    void FormCreate();
+    void FormShow();
+    void btn_resetClick();
+    void chk_showallClick();
+    void btn_Frm2exitClick();
+    void asgGetAlignment(QObject* Sender, int ARow, int ACol, grid::TAlignment& HAlign,
+                         grid::TVAlignment& VAlign);
+
+    // Merges every run of two or more equal adjacent cells in the rows first..last.
+    void MergeEqualCells(int firstRow, int lastRow);
+
+    const worksheet::Worksheet& Sheet() const { return m_sheet; }
+
+    grid::TAdvStringGrid* asg;
+    QPushButton* btn_print;
+    QPushButton* btn_reset;
+    QPushButton* btn_Frm2exit;
+    QCheckBox* chk_showall;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Regenerate();
+    void ShowSheetInGrid();
+
+    worksheet::Worksheet m_sheet;
+};
