@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <QRawFont>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <QtEndian>
 
@@ -280,6 +282,17 @@ TBaseGrid::TBaseGrid(QWidget* parent) : QWidget(parent), m_cells(this) {
     m_rowHeights.assign(5, m_defaultRowHeight);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_hbar = new QScrollBar(Qt::Horizontal, this);
+    m_vbar = new QScrollBar(Qt::Vertical, this);
+    m_hbar->hide();
+    m_vbar->hide();
+    m_hbar->setFocusPolicy(Qt::NoFocus);
+    m_vbar->setFocusPolicy(Qt::NoFocus);
+    connect(m_hbar, &QScrollBar::valueChanged, this,
+            [this](int v) { SetLeftCol(FirstScrollCol() + v); });
+    connect(m_vbar, &QScrollBar::valueChanged, this,
+            [this](int v) { SetTopRow(FirstScrollRow() + v); });
+    ClampScroll();
 }
 
 TBaseGrid::~TBaseGrid() = default;
@@ -318,6 +331,7 @@ void TBaseGrid::SetFixedCols(int count) {
     m_fixedCols = count;
     m_leftCol = count;
     m_current.X = m_anchor.X = count;
+    ClampScroll();
     update();
 }
 
@@ -326,6 +340,7 @@ void TBaseGrid::SetFixedRows(int count) {
     m_fixedRows = count;
     m_topRow = count;
     m_current.Y = m_anchor.Y = count;
+    ClampScroll();
     update();
 }
 
@@ -362,6 +377,7 @@ void TBaseGrid::SetColWidths(int col, int width) {
     if (col < 0 || col >= ColCount())
         return;
     m_colWidths[size_t(col)] = std::max(0, width);
+    ClampScroll();
     update();
 }
 
@@ -373,6 +389,7 @@ void TBaseGrid::SetRowHeights(int row, int height) {
     if (row < 0 || row >= RowCount())
         return;
     m_rowHeights[size_t(row)] = std::max(0, height);
+    ClampScroll();
     update();
 }
 
@@ -395,7 +412,7 @@ int TBaseGrid::VisibleColCount() const {
     int x = FixedWidth();
     for (int c = m_leftCol; c < ColCount(); ++c) {
         x += ColWidths(c);
-        if (x > width())
+        if (x > ClientWidth())
             break;
         ++n;
     }
@@ -407,7 +424,7 @@ int TBaseGrid::VisibleRowCount() const {
     int y = FixedHeight();
     for (int r = m_topRow; r < RowCount(); ++r) {
         y += RowHeights(r);
-        if (y > height())
+        if (y > ClientHeight())
             break;
         ++n;
     }
@@ -415,24 +432,118 @@ int TBaseGrid::VisibleRowCount() const {
 }
 
 void TBaseGrid::SetLeftCol(int col) {
-    const int clamped = std::clamp(col, FirstScrollCol(), ColCount() - 1);
+    const int clamped = std::clamp(col, FirstScrollCol(), MaxLeftCol());
     if (clamped == m_leftCol)
         return;
     m_leftCol = clamped;
+    UpdateScrollBars();
     update();
 }
 
 void TBaseGrid::SetTopRow(int row) {
-    const int clamped = std::clamp(row, FirstScrollRow(), RowCount() - 1);
+    const int clamped = std::clamp(row, FirstScrollRow(), MaxTopRow());
     if (clamped == m_topRow)
         return;
     m_topRow = clamped;
+    UpdateScrollBars();
+    update();
+}
+
+// The last scroll position: the one that shows the last column (row) wholly, with as many
+// before it as fit.
+int TBaseGrid::MaxLeftCol() const {
+    const int avail = ClientWidth() - FixedWidth();
+    int c = ColCount() - 1;
+    int sum = ColWidths(c);
+    while (c > FirstScrollCol() && sum + ColWidths(c - 1) <= avail)
+        sum += ColWidths(--c);
+    return std::max(FirstScrollCol(), c);
+}
+
+int TBaseGrid::MaxTopRow() const {
+    const int avail = ClientHeight() - FixedHeight();
+    int r = RowCount() - 1;
+    int sum = RowHeights(r);
+    while (r > FirstScrollRow() && sum + RowHeights(r - 1) <= avail)
+        sum += RowHeights(--r);
+    return std::max(FirstScrollRow(), r);
+}
+
+int TBaseGrid::ClientWidth() const {
+    bool needH = false;
+    bool needV = false;
+    BarsNeeded(needH, needV);
+    return std::max(0, width() - (needV ? m_vbar->sizeHint().width() : 0));
+}
+
+int TBaseGrid::ClientHeight() const {
+    bool needH = false;
+    bool needV = false;
+    BarsNeeded(needH, needV);
+    return std::max(0, height() - (needH ? m_hbar->sizeHint().height() : 0));
+}
+
+// A bar shows only where its style allows and the cells do not fit; showing one narrows the
+// room for the other, hence the second round. Worked out from the current size every time, so
+// a grid that was never shown (and got no resize event) still measures right.
+void TBaseGrid::BarsNeeded(bool& needH, bool& needV) const {
+    int totalW = 0;
+    for (int c = 0; c < ColCount(); ++c)
+        totalW += ColWidths(c);
+    int totalH = 0;
+    for (int r = 0; r < RowCount(); ++r)
+        totalH += RowHeights(r);
+    const bool allowH = m_scrollBars == ssHorizontal || m_scrollBars == ssBoth;
+    const bool allowV = m_scrollBars == ssVertical || m_scrollBars == ssBoth;
+    const int vw = m_vbar->sizeHint().width();
+    const int hh = m_hbar->sizeHint().height();
+    needH = false;
+    needV = false;
+    for (int round = 0; round < 2; ++round) {
+        needH = allowH && totalW > width() - (needV ? vw : 0);
+        needV = allowV && totalH > height() - (needH ? hh : 0);
+    }
+}
+
+void TBaseGrid::SetScrollBars(TScrollStyle style) {
+    m_scrollBars = style;
+    ClampScroll();
     update();
 }
 
 void TBaseGrid::ClampScroll() {
-    m_leftCol = std::clamp(m_leftCol, FirstScrollCol(), ColCount() - 1);
-    m_topRow = std::clamp(m_topRow, FirstScrollRow(), RowCount() - 1);
+    m_leftCol = std::clamp(m_leftCol, FirstScrollCol(), MaxLeftCol());
+    m_topRow = std::clamp(m_topRow, FirstScrollRow(), MaxTopRow());
+    UpdateScrollBars();
+}
+
+void TBaseGrid::UpdateScrollBars() {
+    bool needH = false;
+    bool needV = false;
+    BarsNeeded(needH, needV);
+    const int vw = m_vbar->sizeHint().width();
+    const int hh = m_hbar->sizeHint().height();
+    const QSignalBlocker blockH(m_hbar);
+    const QSignalBlocker blockV(m_vbar);
+    m_hbar->setVisible(needH);
+    m_vbar->setVisible(needV);
+    if (needH) {
+        m_hbar->setGeometry(0, height() - hh, width() - (needV ? vw : 0), hh);
+        m_hbar->setRange(0, MaxLeftCol() - FirstScrollCol());
+        m_hbar->setPageStep(VisibleColCount());
+        m_hbar->setValue(m_leftCol - FirstScrollCol());
+    }
+    if (needV) {
+        m_vbar->setGeometry(width() - vw, 0, vw, height() - (needH ? hh : 0));
+        m_vbar->setRange(0, MaxTopRow() - FirstScrollRow());
+        m_vbar->setPageStep(VisibleRowCount());
+        m_vbar->setValue(m_topRow - FirstScrollRow());
+    }
+}
+
+void TBaseGrid::resizeEvent(QResizeEvent* event) {
+    ClampScroll();
+    QWidget::resizeEvent(event);
 }
 
 void TBaseGrid::ScrollInView(int col, int row) {
@@ -663,8 +774,8 @@ void TBaseGrid::mouseMoveEvent(QMouseEvent* event) {
     int col = 0;
     int row = 0;
     QPoint p = event->position().toPoint();
-    p.setX(std::clamp(p.x(), 0, std::max(0, width() - 1)));
-    p.setY(std::clamp(p.y(), 0, std::max(0, height() - 1)));
+    p.setX(std::clamp(p.x(), 0, std::max(0, ClientWidth() - 1)));
+    p.setY(std::clamp(p.y(), 0, std::max(0, ClientHeight() - 1)));
     if (MouseToCell(p, col, row))
         MoveCurrent(col, row, true);
 }
@@ -842,19 +953,21 @@ void TBaseGrid::paintEvent(QPaintEvent* event) {
 void TBaseGrid::PaintGrid(QPainter& painter, const QRect& clip) {
     // Cells row by row, left to right: fixed rows first, then the scrolled rows in view; within
     // a row the fixed columns, then the scrolled columns in view.
+    const int cw = ClientWidth();
+    const int ch = ClientHeight();
     std::vector<int> rows;
     std::vector<int> cols;
     for (int r = 0; r < m_fixedRows; ++r)
         rows.push_back(r);
     int y = FixedHeight();
-    for (int r = m_topRow; r < RowCount() && y < height(); ++r) {
+    for (int r = m_topRow; r < RowCount() && y < ch; ++r) {
         rows.push_back(r);
         y += RowHeights(r);
     }
     for (int c = 0; c < m_fixedCols; ++c)
         cols.push_back(c);
     int x = FixedWidth();
-    for (int c = m_leftCol; c < ColCount() && x < width(); ++c) {
+    for (int c = m_leftCol; c < ColCount() && x < cw; ++c) {
         cols.push_back(c);
         x += ColWidths(c);
     }
@@ -867,10 +980,10 @@ void TBaseGrid::PaintGrid(QPainter& painter, const QRect& clip) {
         }
     // What lies right of and below the last cell shows the grid's colour.
     const QColor back = ColorToQColor(m_color);
-    if (x < width())
-        painter.fillRect(QRect(x, 0, width() - x, height()), back);
-    if (y < height())
-        painter.fillRect(QRect(0, y, std::min(x, width()), height() - y), back);
+    if (x < cw)
+        painter.fillRect(QRect(x, 0, cw - x, ch), back);
+    if (y < ch)
+        painter.fillRect(QRect(0, y, std::min(x, cw), ch - y), back);
     ++m_paintPass;
 }
 
@@ -900,8 +1013,9 @@ void TBaseGrid::DrawBlock(QPainter& painter, int col, int row, TGridDrawState st
     const int fw = FixedWidth();
     const int fh = FixedHeight();
     if (!fixed && (m_fixedCols > 0 || m_fixedRows > 0) && (rect.Left < fw || rect.Top < fh))
-        painter.setClipRect(QRect(fw, fh, std::max(0, width() - fw), std::max(0, height() - fh)),
-                            Qt::IntersectClip);
+        painter.setClipRect(
+            QRect(fw, fh, std::max(0, ClientWidth() - fw), std::max(0, ClientHeight() - fh)),
+            Qt::IntersectClip);
 
     const CellLook look = ResolveCellLook(col, row, state);
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QPainter;
+class QScrollBar;
 
 namespace grid {
 
@@ -255,13 +256,19 @@ public:
     int RowHeights(int row) const;
     void SetRowHeights(int row, int height);
     TScrollStyle ScrollBars() const { return m_scrollBars; }
-    void SetScrollBars(TScrollStyle style) { m_scrollBars = style; }
+    void SetScrollBars(TScrollStyle style);
 
     // --- scrolling: the first non-fixed column and row in view
     int LeftCol() const { return m_leftCol; }
     void SetLeftCol(int col);
     int TopRow() const { return m_topRow; }
     void SetTopRow(int row);
+    // The furthest the view can scroll: the last column (row) wholly in view.
+    int MaxLeftCol() const;
+    int MaxTopRow() const;
+    // The widget less its scroll bars: where cells are painted.
+    int ClientWidth() const;
+    int ClientHeight() const;
     // Non-fixed columns/rows wholly in view (at least 1).
     int VisibleColCount() const;
     int VisibleRowCount() const;
@@ -355,6 +362,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void DrawCell(QPainter& painter, int col, int row, TGridDrawState state);
@@ -365,6 +373,8 @@ private:
     void MoveToBaseCell();
     void ScrollInView(int col, int row);
     void ClampScroll();
+    void UpdateScrollBars();
+    void BarsNeeded(bool& needH, bool& needV) const;
     void InvalidateRange(const TGridRect& rect);
     int FixedWidth() const;
     int FixedHeight() const;
@@ -399,6 +409,8 @@ private:
     bool m_defaultDrawing = false;
     bool m_hideFocusRect = false;
     int m_paintPass = 0;
+    QScrollBar* m_hbar = nullptr; // child widgets
+    QScrollBar* m_vbar = nullptr;
 };
 
 } // namespace grid

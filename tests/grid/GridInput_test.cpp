@@ -140,6 +140,7 @@ TEST(GridInput, MovingPastTheViewScrollsAndKeepsRectanglesInStep) {
     g.SetColCount(4);
     g.SetRowCount(30);
     g.SetDefaultRowHeight(20);
+    g.SetScrollBars(ssNone);
     g.resize(256, 101); // fixed row and 4 scrolled rows in view
     g.FocusCell(1, 1);
     EXPECT_EQ(g.VisibleRowCount(), 4);
@@ -151,4 +152,25 @@ TEST(GridInput, MovingPastTheViewScrollsAndKeepsRectanglesInStep) {
     QTest::keyClick(&g, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(g.TopRow(), 1);
     EXPECT_EQ(g.Row(), 1);
+}
+
+TEST(GridInput, ScrollBarsAppearOnlyWhereTheCellsDoNotFitAndLimitScrolling) {
+    TAdvStringGrid g;
+    g.SetColCount(4);
+    g.SetRowCount(30);
+    g.SetDefaultRowHeight(20);
+    g.resize(300, 200);
+    EXPECT_LT(g.ClientWidth(), 300);  // rows overflow: a vertical bar
+    EXPECT_EQ(g.ClientHeight(), 200); // 4 x 64 columns still fit beside it
+    const int rowsInView = (g.ClientHeight() - 20) / 20;
+    EXPECT_EQ(g.MaxTopRow(), 30 - rowsInView);
+    g.SetTopRow(100);
+    EXPECT_EQ(g.TopRow(), 30 - rowsInView);
+    g.SetScrollBars(ssNone);
+    EXPECT_EQ(g.ClientWidth(), 300);
+    g.SetScrollBars(ssHorizontal);
+    EXPECT_EQ(g.ClientWidth(), 300);
+    g.resize(200, 200); // now the columns overflow
+    EXPECT_LT(g.ClientHeight(), 200);
+    EXPECT_EQ(g.MaxLeftCol(), 2); // columns 2 and 3 fill 128 of the 136 px beside the fixed one
 }

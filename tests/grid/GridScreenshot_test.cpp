@@ -13,7 +13,8 @@ TEST(GridScreenshot, WorksheetGridPaintsTitleLinesAndRightAlignedProblems) {
     auto g = MakeWorksheetGrid();
     FillWorksheet(*g, 100);
     const QImage image = Render(*g);
-    if (const char* path = std::getenv("SUMDRILL_GRID_PNG"))
+    if (const char* path = std::getenv("SUMDRILL_GRID_PNG")) {
         ASSERT_TRUE(image.save(QString::fromLocal8Bit(path)));
+    }
     EXPECT_EQ(image.size(), QSize(755, 577));
 }
