@@ -42,6 +42,25 @@ start() {
     chmod 777 "$dir/pdf"
     echo "$tag" >"$dir/tag"
 
+    # The queue's description: the PDF driver's, with unprintable borders on A4 and Letter and
+    # three paper sources beside the automatic one, so that a client reading the queue has
+    # margins and bins to find (the PDF backend ignores both). Output files are named after
+    # the job's title rather than a title found in the document.
+    sed -e 's|^\*DefaultTitlePref: .*|*DefaultTitlePref: 1|' -e 's|^\*DefaultLogType: .*|*DefaultLogType: 3|' \
+        -e 's|^\*ImageableArea A4/A4: .*|*ImageableArea A4/A4: "12 18 583 824"|' \
+        -e 's|^\*ImageableArea Letter/US Letter: .*|*ImageableArea Letter/US Letter: "18 18 594 774"|' \
+        "$PPD" >"$dir/queue.ppd"
+    cat >>"$dir/queue.ppd" <<'EOF'
+*OpenUI *InputSlot/Media Source: PickOne
+*OrderDependency: 20 AnySetup *InputSlot
+*DefaultInputSlot: Auto
+*InputSlot Auto/Automatic: ""
+*InputSlot Upper/Upper Tray: ""
+*InputSlot Manual/Manual Feed: ""
+*InputSlot Tray3/Tray 3: ""
+*CloseUI: *InputSlot
+EOF
+
     cat >"$dir/etc/cupsd.conf" <<EOF
 LogLevel warn
 MaxLogSize 0
@@ -109,7 +128,7 @@ EOF
         }
         sleep 0.1
     done
-    if ! lpadmin -h "$dir/cups.sock" -p "$QUEUE" -E -v "cups-pdf:/$tag" -P "$PPD" \
+    if ! lpadmin -h "$dir/cups.sock" -p "$QUEUE" -E -v "cups-pdf:/$tag" -P "$dir/queue.ppd" \
         -D "Sumdrill test PDF printer" >&2 ||
         ! lpadmin -h "$dir/cups.sock" -d "$QUEUE" >&2; then
         cat "$dir/log/error_log" >&2 2>/dev/null || true

@@ -21,6 +21,7 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 
@@ -99,9 +100,8 @@ public:
 
     QList<NamedCode> Papers() override {
         QList<NamedCode> papers;
-        for (const QPageSize& size : m_info.supportedPageSizes())
-            if (size.windowsId() != 0)
-                papers.append({size.name(), size.windowsId()});
+        for (const QPageSize& size : CodedSizes())
+            papers.append({size.name(), size.windowsId()});
         return papers;
     }
 
@@ -156,6 +156,7 @@ public:
         m_pdf->setCreator(QStringLiteral("Sumdrill"));
         m_pdf->setPageLayout(LayoutFor(mode));
         m_sheets = 0;
+        m_media.clear();
         return true;
     }
 
@@ -177,6 +178,8 @@ public:
         } else if (!m_pdf->newPage()) {
             return nullptr;
         }
+        if (m_sheets == 0)
+            m_media = MediaOf(m_pdf->pageLayout().pageSize());
         ++m_sheets;
         m_painter->save();
         return m_painter.get();
@@ -252,6 +255,15 @@ private:
         QByteArray Keyword;
     };
 
+    // The media name CUPS knows a size by: the queue's own name for its sizes, else a custom size.
+    QByteArray MediaOf(const QPageSize& size) {
+        for (const QPageSize& s : m_info.supportedPageSizes())
+            if (s.isEquivalentTo(size))
+                return s.key().toUtf8();
+        const QSizeF mm = size.size(QPageSize::Millimeter);
+        return QStringLiteral("Custom.%1x%2mm").arg(mm.width()).arg(mm.height()).toUtf8();
+    }
+
     // The queue's settings as Qt reads them (resolution, printable margins of each size).
     QPrinter* InfoPrinter() {
         if (!m_infoPrinter)
@@ -259,7 +271,33 @@ private:
         return m_infoPrinter.get();
     }
 
-    int Resolution() { return InfoPrinter()->resolution(); }
+    // The queue's default resolution; Qt's PDF resolution when the queue names none.
+    int Resolution() {
+        LoadPpd();
+        return m_resolution > 0 ? m_resolution : InfoPrinter()->resolution();
+    }
+
+    // The queue's sizes that have a paper code, one per code, in the queue's order. Where two
+    // sizes share a code (ANSI A and US Letter are both code 1) the one under Qt's key for the
+    // code is kept.
+    QList<QPageSize> CodedSizes() {
+        if (m_codedLoaded)
+            return m_coded;
+        m_codedLoaded = true;
+        for (const QPageSize& size : m_info.supportedPageSizes()) {
+            const int code = size.windowsId();
+            if (code == 0)
+                continue;
+            auto same = std::find_if(m_coded.begin(), m_coded.end(),
+                                     [&](const QPageSize& s) { return s.windowsId() == code; });
+            if (same == m_coded.end())
+                m_coded.append(size);
+            else if (same->key() != QPageSize::key(QPageSize::id(code)) &&
+                     size.key() == QPageSize::key(QPageSize::id(code)))
+                *same = size;
+        }
+        return m_coded;
+    }
 
     // The sheet of `mode` with the queue's unprintable margins as its margins, so that the
     // painter's origin is the printable area's corner.
@@ -272,7 +310,7 @@ private:
                              QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
         } else {
             const QPageSize::PageSizeId id = QPageSize::id(mode.PaperSize);
-            for (const QPageSize& s : m_info.supportedPageSizes())
+            for (const QPageSize& s : CodedSizes())
                 if (s.windowsId() == mode.PaperSize) {
                     size = s;
                     break;
@@ -290,10 +328,13 @@ private:
         return layout;
     }
 
-    void LoadSources() {
-        if (m_sourcesLoaded)
+    void LoadSources() { LoadPpd(); }
+
+    // Paper sources and the default resolution from the queue's description.
+    void LoadPpd() {
+        if (m_ppdLoaded)
             return;
-        m_sourcesLoaded = true;
+        m_ppdLoaded = true;
         const QByteArray queue = QueueOf(m_name);
         const char* ppdPath = cupsGetPPD2(CUPS_HTTP_DEFAULT, queue.constData());
         if (!ppdPath)
@@ -309,6 +350,14 @@ private:
                     m_sources.append({QString::fromUtf8(slot->choices[i].text), code, keyword});
                 }
             }
+            // "300dpi" or "300x600dpi"; the vertical figure is the one fonts follow, and both
+            // are the same on every queue seen so far, so the first serves for both.
+            QByteArray res;
+            if (ppd_option_t* r = ppdFindOption(ppd, "Resolution"))
+                res = r->defchoice;
+            else if (ppd_attr_t* a = ppdFindAttr(ppd, "DefaultResolution", nullptr))
+                res = a->value;
+            m_resolution = res.left(res.indexOf('d')).split('x').first().toInt();
             ppdClose(ppd);
         }
         ::unlink(ppdPath);
@@ -320,6 +369,9 @@ private:
             names << QByteArray(n);
             values << v;
         };
+        // The job's media is the first sheet's; the pages of the document keep their own sizes.
+        if (!m_media.isEmpty())
+            add("media", m_media);
         if (m_mode.Fields & DeviceMode::FieldCopies && m_mode.Copies > 1)
             add("copies", QByteArray::number(m_mode.Copies));
         if (m_mode.Fields & DeviceMode::FieldDuplex) {
@@ -357,8 +409,11 @@ private:
     QPrinterInfo m_info;
     QString m_name;
     std::unique_ptr<QPrinter> m_infoPrinter;
-    bool m_sourcesLoaded = false;
+    bool m_ppdLoaded = false;
     QList<Source> m_sources;
+    int m_resolution = 0;
+    bool m_codedLoaded = false;
+    QList<QPageSize> m_coded;
 
     DeviceMode m_mode;
     QString m_title;
@@ -367,6 +422,7 @@ private:
     std::unique_ptr<QPrinter> m_pdf;
     std::unique_ptr<QPainter> m_painter;
     int m_sheets = 0;
+    QByteArray m_media;
 
     QByteArray m_queue;
     int m_rawJob = 0;
