@@ -53,18 +53,19 @@ qsizetype ValueEnd(QByteArrayView attrs, qsizetype valueStart) {
 }
 
 // Position of the spill marker ld="0" (letters in any case, after a blank or at the start).
+// The writer puts it last, so the last one is taken: an attribute text that happens to hold
+// the same characters earlier then reads back unchanged.
 qsizetype FindMarker(QByteArrayView attrs) {
-    const qsizetype n = attrs.size();
-    qsizetype from = 2;
-    while (from + 4 <= n) {
-        const qsizetype q = attrs.indexOf(QByteArrayView("=\"0\""), from);
-        if (q < 0)
+    qsizetype from = attrs.size() - 4;
+    while (from >= 2) {
+        const qsizetype q = attrs.lastIndexOf(QByteArrayView("=\"0\""), from);
+        if (q < 2)
             return -1;
         const qsizetype p = q - 2;
         if ((p == 0 || attrs[p - 1] == ' ') && AsciiUpper(attrs[p]) == 'L' &&
             AsciiUpper(attrs[p + 1]) == 'D')
             return p;
-        from = q + 1;
+        from = q - 1;
     }
     return -1;
 }
@@ -378,7 +379,8 @@ ParsedTag ParseTag(QByteArrayView text) {
         while (t.attrs.endsWith(' '))
             t.attrs.chop(1);
     }
-    if (t.name.endsWith('/')) {
+    // "<a/ x>": the name loses all its slashes, as the item is written back as "<a x/>".
+    while (t.name.endsWith('/')) {
         t.empty = true;
         t.name.chop(1);
     }
@@ -513,8 +515,8 @@ void TfrxXMLWriter::WriteStartTag(const TfrxXMLItem* item, int depth, bool hasCh
         m_buffer.append(attrs);
     }
     if (item->MayUnload()) {
-        // Keep the marker a separate attribute so that readers find it.
-        if (!attrs.isEmpty() && !attrs.endsWith(' '))
+        // A separate attribute, so that readers find it; the reader drops this blank with it.
+        if (!attrs.isEmpty())
             m_buffer.append(' ');
         m_buffer.append(kMarker);
     }
