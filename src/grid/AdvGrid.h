@@ -52,6 +52,16 @@ enum : unsigned {
 // the DT_ flags, clipped to `rect` unless DT_NOCLIP. "&" is always drawn as itself.
 void DrawCellText(QPainter& painter, const TRect& rect, const QString& text, unsigned flags);
 
+// The brush the colour callback may change.
+struct TBrush {
+    TColor Color = clNone;
+};
+
+using TGridAlignEvent = std::function<void(QObject* Sender, int ARow, int ACol, TAlignment& HAlign,
+                                           TVAlignment& VAlign)>;
+using TGridColorEvent = std::function<void(QObject* Sender, int ARow, int ACol,
+                                           TGridDrawState AState, TBrush& ABrush, TFont& AFont)>;
+
 class TAdvStringGrid : public TBaseGrid {
     Q_OBJECT
 public:
@@ -97,18 +107,9 @@ public:
         return ResolveCellLook(col, row, state);
     }
 
-    // Colour hook's brush.
-    struct TBrush {
-        TColor Color = clNone;
-    };
-
     // Asked for every painted cell's alignment: the base cell of a block, ARow before ACol.
-    std::function<void(QObject* Sender, int ARow, int ACol, TAlignment& HAlign,
-                       TVAlignment& VAlign)>
-        OnGetAlignment;
-    std::function<void(QObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush& ABrush,
-                       TFont& AFont)>
-        OnGetCellColor;
+    TGridAlignEvent OnGetAlignment;
+    TGridColorEvent OnGetCellColor;
 
 protected:
     CellLook ResolveCellLook(int col, int row, TGridDrawState state) override;

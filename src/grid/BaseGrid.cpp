@@ -813,7 +813,7 @@ void TBaseGrid::focusOutEvent(QFocusEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // Look
 
-void TBaseGrid::SetGridFont(const TFont& font) {
+void TBaseGrid::SetFont(const TFont& font) {
     m_font = font;
     update();
 }

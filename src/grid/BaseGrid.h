@@ -131,6 +131,11 @@ struct TGridCoord {
 
 class TBaseGrid;
 
+// Program callbacks of the grid. Sender is the grid.
+using TGetDisplTextEvent =
+    std::function<void(QObject* Sender, int ACol, int ARow, QByteArray& Value)>;
+using TIsFixedCellEvent = std::function<void(QObject* Sender, int ACol, int ARow, bool& IsFixed)>;
+
 // Per-cell properties, created the first time something writes them. Fields the worksheet never
 // uses are kept so the object stays whole for the rest of the grid's family.
 class TCellProperties {
@@ -285,7 +290,7 @@ public:
 
     // --- look
     const TFont& Font() const { return m_font; }
-    void SetGridFont(const TFont& font);
+    void SetFont(const TFont& font);
     TColor Color() const { return m_color; }
     void SetColor(TColor color);
     TColor FixedColor() const { return m_fixedColor; }
@@ -336,8 +341,8 @@ public:
     // Whether a cell counts as fixed when painted.
     bool IsFixedCell(int col, int row) const;
 
-    std::function<void(QObject* Sender, int ACol, int ARow, QByteArray& Value)> OnGetDisplText;
-    std::function<void(QObject* Sender, int ACol, int ARow, bool& IsFixed)> OnIsFixedCell;
+    TGetDisplTextEvent OnGetDisplText;
+    TIsFixedCellEvent OnIsFixedCell;
 
 Q_SIGNALS:
     // The current cell or the selection changed.

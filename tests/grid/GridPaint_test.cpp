@@ -303,8 +303,7 @@ TEST(GridLook, BrushAndFontColourResolution) {
          0, 2, S::gdFixed, clGray, clWindowText},
         {"colour hook has the last word before selection",
          [](TAdvStringGrid& g) {
-             g.OnGetCellColor = [](QObject*, int, int, TGridDrawState, TAdvStringGrid::TBrush& b,
-                                   TFont& f) {
+             g.OnGetCellColor = [](QObject*, int, int, TGridDrawState, TBrush& b, TFont& f) {
                  b.Color = clMaroon;
                  f.Color = clNavy;
              };

@@ -29,7 +29,7 @@ inline std::unique_ptr<TAdvStringGrid> MakeWorksheetGrid() {
     font.Height = -14;
     font.Color = clBlack;
     font.Charset = GB2312_CHARSET;
-    g->SetGridFont(font);
+    g->SetFont(font);
     g->SetGridLineWidth(1);
     g->SetGridLineColor(clSilver);
     g->SetOptions(TGridOption::goFixedVertLine | TGridOption::goFixedHorzLine |
