@@ -81,6 +81,48 @@ int ActiveJobs(const QString& queue) {
     return n;
 }
 
+// Jobs of any state on the queue whose title is `title`.
+int JobsTitled(const QString& queue, const QString& title) {
+    cups_job_t* jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0,
+                               CUPS_WHICHJOBS_ALL);
+    int found = 0;
+    for (int i = 0; i < n; ++i)
+        if (QString::fromUtf8(jobs[i].title) == title)
+            ++found;
+    cupsFreeJobs(n, jobs);
+    return found;
+}
+
+// An attribute of the job titled `title`, as text (keywords, names and integers).
+QString JobAttribute(const QString& queue, const QString& title, const char* name) {
+    cups_job_t* jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0,
+                               CUPS_WHICHJOBS_ALL);
+    int id = 0;
+    for (int i = 0; i < n; ++i)
+        if (QString::fromUtf8(jobs[i].title) == title)
+            id = jobs[i].id;
+    cupsFreeJobs(n, jobs);
+    if (id == 0)
+        return QStringLiteral("<no job>");
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    char uri[256];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                     "/jobs/%d", id);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QString value = QStringLiteral("<absent>");
+    if (ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
+        if (ippGetValueTag(a) == IPP_TAG_INTEGER)
+            value = QString::number(ippGetInteger(a, 0));
+        else
+            value = QString::fromUtf8(ippGetString(a, 0, nullptr));
+    }
+    ippDelete(response);
+    return value;
+}
+
 // Waits until the queue is idle and a PDF whose name starts with `title` is in the output
 // directory; returns its path (empty after 60 s).
 QString WaitForPdf(const CupsEnv& env, const QString& title) {
@@ -227,6 +269,7 @@ TEST_F(CupsPrinters, ADocumentOfThreeSheetsArrivesAsAPdfOfThreePages) {
     PrintSheets(m_printer, {{11, poPortrait}, {11, poLandscape}, {9, poPortrait}});
     EXPECT_FALSE(m_printer->Printing());
 
+    EXPECT_EQ(JobsTitled(m_env.queue, title), 1);
     const QString pdf = WaitForPdf(m_env, title);
     ASSERT_FALSE(pdf.isEmpty()) << "no PDF for " << title.toStdString() << " in "
                                 << m_env.pdfOut.toStdString();
@@ -255,8 +298,38 @@ TEST_F(CupsPrinters, PrintingToAFileKeepsEachSheetsPaperAndSpoolsNothing) {
     EXPECT_NEAR(info.sizes[1].height(), 595, 1);
     EXPECT_NEAR(info.sizes[2].width(), 420, 1);
     EXPECT_NEAR(info.sizes[2].height(), 595, 1);
-    EXPECT_EQ(ActiveJobs(m_env.queue), 0);
-    EXPECT_TRUE(QDir(m_env.pdfOut).entryList({title + QStringLiteral("*")}).isEmpty());
+    EXPECT_EQ(JobsTitled(m_env.queue, title), 0);
+}
+
+TEST_F(CupsPrinters, TheSheetSetUpReachesTheJob) {
+    const QString title = UniqueTitle("setup");
+    m_printer->SetTitle(title);
+    // A5, the upper tray, two-sided along the long edge (duplex 2), two copies.
+    m_printer->SetPrintPaper(11, poPortrait, 0, 0, 1, 2, 2);
+    m_printer->BeginDocument();
+    m_printer->BeginPrinterPage();
+    m_printer->Canvas()->Painter()->drawLine(0, 0, 300, 300);
+    m_printer->EndPrinterPage();
+    m_printer->EndDocument();
+
+    EXPECT_EQ(JobAttribute(m_env.queue, title, "media"), QStringLiteral("A5"));
+    EXPECT_EQ(JobAttribute(m_env.queue, title, "InputSlot"), QStringLiteral("Upper"));
+    EXPECT_EQ(JobAttribute(m_env.queue, title, "sides"), QStringLiteral("two-sided-long-edge"));
+    EXPECT_EQ(JobAttribute(m_env.queue, title, "copies"), QStringLiteral("2"));
+    EXPECT_FALSE(WaitForPdf(m_env, title).isEmpty());
+}
+
+TEST_F(CupsPrinters, AnAbortedDocumentSendsNothing) {
+    const QString title = UniqueTitle("abort");
+    m_printer->SetTitle(title);
+    m_printer->SetPrintPaper(9, poPortrait, 0, 0, 7, 1, 1);
+    m_printer->BeginDocument();
+    m_printer->BeginPrinterPage();
+    m_printer->Canvas()->Painter()->drawLine(0, 0, 300, 300);
+    m_printer->EndPrinterPage();
+    m_printer->AbortDocument();
+    EXPECT_FALSE(m_printer->Printing());
+    EXPECT_EQ(JobsTitled(m_env.queue, title), 0);
 }
 
 TEST_F(CupsPrinters, AnUnwritableOutputFileIsAnErrorNotASilentLoss) {
