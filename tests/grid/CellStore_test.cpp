@@ -190,32 +190,12 @@ TEST(GridCells, FontStyleGoesToTheAddressedCellsProperties) {
     EXPECT_TRUE(g->Cells().CheckConsistency(&why)) << why.toStdString();
 }
 
-TEST(GridGeometry, DefaultsOfAFreshGrid) {
+TEST(GridGeometry, AFreshGridStartsOnItsFirstScrolledCellWith21PixelRows) {
     TAdvStringGrid g;
-    EXPECT_EQ(g.ColCount(), 5);
-    EXPECT_EQ(g.RowCount(), 5);
-    EXPECT_EQ(g.FixedCols(), 1);
-    EXPECT_EQ(g.FixedRows(), 1);
-    EXPECT_EQ(g.DefaultColWidth(), 64);
     EXPECT_EQ(g.DefaultRowHeight(), 21);
-    EXPECT_EQ(g.Font().Name, QStringLiteral("Tahoma"));
-    EXPECT_EQ(g.GridLineWidth(), 1);
-    EXPECT_EQ(g.GridLineColor(), clSilver);
-    EXPECT_TRUE(g.Options().testFlag(TGridOption::goDrawFocusSelected));
-    EXPECT_FALSE(g.DefaultDrawing());
-    EXPECT_EQ(g.VAlignment(), vtaTop);
-    EXPECT_TRUE(g.EnableHTML());
-    EXPECT_TRUE(g.ShowSelection());
-    EXPECT_FALSE(g.HideFocusRect());
-    EXPECT_EQ(g.SelectionColor(), clHighlight);
-    EXPECT_EQ(g.SelectionTextColor(), clHighlightText);
-    EXPECT_FALSE(g.ActiveCellShow());
-    EXPECT_EQ(g.Bands(), TBands{});
-    EXPECT_EQ(g.Bands().PrimaryColor, clInfoBk);
-    EXPECT_FALSE(g.WordWrap() || g.Multilinecells() || g.EnhTextSize() || g.AutoNumAlign());
-    EXPECT_EQ(g.Look(), glSoft);
-    EXPECT_EQ(g.Color(), clWindow);
-    EXPECT_EQ(g.ZoomStep(), 0);
+    EXPECT_EQ(g.RowHeights(4), 21);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_EQ(g.Row(), 1);
     EXPECT_FALSE(g.HasCellProperties(1, 1));
 }
 
