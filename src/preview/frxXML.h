@@ -4,13 +4,14 @@
 // items to a temporary file. It is not a general XML parser: element content is written but never
 // read, and only numeric character references and &quot; are known.
 
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 class QIODevice;
@@ -18,14 +19,9 @@ class QTemporaryFile;
 class TfrxXMLDocument;
 
 // Any failure of reading or writing an XML tree; the message is the text shown to the user.
-class TfrxXMLException : public std::runtime_error {
+class TfrxXMLException : public platform::Error {
 public:
-    explicit TfrxXMLException(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& Message() const { return m_message; }
-
-private:
-    QString m_message;
+    explicit TfrxXMLException(const QString& message) : platform::Error(message) {}
 };
 
 // Bytes that are not a document of this format: no "?xml" declaration first, a "<" inside a tag,

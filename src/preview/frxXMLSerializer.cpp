@@ -1,5 +1,6 @@
 #include "preview/frxXMLSerializer.h"
 
+#include "platform/Error.h"
 #include "platform/GbkCodec.h"
 #include "report/frxClass.h"
 #include "report/frxProps.h"
@@ -371,12 +372,8 @@ void TfrxXMLSerializer::SetAttribute(QObject* obj, const QByteArray& name,
         if (!prop.isValid() || !prop.isWritable())
             return;
         SetProperty(target, prop, value);
-    } catch (const TfrxException& e) {
-        AddError(e.Message());
-    } catch (const TfrxXMLException& e) {
-        AddError(e.Message());
     } catch (const std::exception& e) {
-        AddError(QString::fromLocal8Bit(e.what()));
+        AddError(platform::MessageOf(e));
     }
 }
 
@@ -531,8 +528,8 @@ void TfrxXMLSerializer::ReadTree(TfrxComponent* component, TfrxXMLItem* item) {
             if (!name.isEmpty()) {
                 try {
                     c->SetName(name);
-                } catch (const TfrxException& e) {
-                    AddError(e.Message());
+                } catch (const std::exception& e) {
+                    AddError(platform::MessageOf(e));
                 }
             }
         } else if (c->Parent() != parent) {
@@ -563,6 +560,8 @@ public:
     void Load(TfrxComponent& component, QIODevice& stream) override {
         TfrxXMLSerializer s(&stream);
         s.ReadTree(&component);
+        // ReadTree leaves a report loading; a report read as a whole is done here.
+        component.SetLoading(false);
         if (TfrxReport* report = component.Report())
             for (const QString& e : s.Errors())
                 report->AddError(e);

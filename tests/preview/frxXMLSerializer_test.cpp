@@ -465,4 +465,5 @@ TEST_F(Serializer, ComponentsSaveAndLoadThroughTheInstalledSerializer) {
     TfrxReport back;
     back.LoadFromStream(buf);
     EXPECT_TRUE(SameObject(page, back.FindObject(QStringLiteral("Page1"))));
+    EXPECT_FALSE(back.IsLoading());
 }
