@@ -13,7 +13,8 @@ namespace {
 
 QString Q(const char* s) { return QString::fromLatin1(s); }
 
-constexpr int kMaxWidth = 100000; // a width or precision beyond this is a mistake, not a format
+constexpr int kMaxWidth = 10000;        // a width or precision beyond this is a mistake, not a format
+constexpr qsizetype kMaxOutput = 1 << 20; // characters of one formatted text
 
 [[noreturn]] void Bad(const QString& spec) {
     throw frx::ScriptError(Q("Format '%1' invalid or incompatible with argument").arg(spec));
@@ -235,6 +236,8 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
         if (text.size() < width)
             text = left ? text.leftJustified(width) : text.rightJustified(width);
         out += text;
+        if (out.size() > kMaxOutput)
+            throw frx::ScriptError(Q("Formatted text too long"));
         ++i;
     }
     return out;
@@ -370,7 +373,7 @@ QString FormatFloatPicture(const QString& picture, double value, QChar decimal, 
     if (expDigits >= 0) {
         int exp = 0;
         if (v != 0) {
-            const int lead = std::max(intPlaces, 1);
+            const int lead = std::min(std::max(intPlaces, 1), 18);
             exp = static_cast<int>(std::floor(std::log10(v))) - (lead - 1);
             v /= std::pow(10.0, exp);
             // Rounding may carry into one more leading digit.
@@ -385,7 +388,10 @@ QString FormatFloatPicture(const QString& picture, double value, QChar decimal, 
     }
     if (v >= 1e18 && expDigits < 0)
         return (value < 0 ? Q("-") : QString()) + FloatToText(v, decimal, 15);
-    const QString fixed = QString::number(v, 'f', maxFrac);
+    // Digits past what a double holds are zeros; they are padded on below.
+    QString fixed = QString::number(v, 'f', std::min(maxFrac, 30));
+    if (maxFrac > 30)
+        fixed += QString(maxFrac - 30, QLatin1Char('0'));
     const qsizetype dot = fixed.indexOf(QLatin1Char('.'));
     QString intDigits = dot < 0 ? fixed : fixed.left(dot);
     QString fracDigits = dot < 0 ? QString() : fixed.mid(dot + 1);

@@ -15,6 +15,11 @@ namespace {
 
 QString Q(const char* s) { return QString::fromLatin1(s); }
 
+// Shared by every run on the thread: a script may call the host, which may run another
+// expression, and all of them share one stack.
+thread_local int t_runDepth = 0;
+thread_local int t_calls = 0;
+
 struct DepthGuard {
     int& d;
     explicit DepthGuard(int& depth) : d(depth) {
@@ -455,7 +460,7 @@ void Runner::Step() {
 }
 
 Val Runner::Eval(const Node& n) {
-    DepthGuard guard(depth);
+    DepthGuard guard(t_runDepth);
     switch (n.kind) {
     case Node::Literal: return Val(n.value);
     case Node::Local:
@@ -641,14 +646,14 @@ Val Runner::CallUser(TfrxScript* owner, int index, std::vector<Val>& args, const
     Program* p = owner->m_program.get();
     if (!p || index < 0 || index >= int(p->functions.size()))
         Fail(Q("The function '%1' no longer exists").arg(at.name));
-    if (++calls > kMaxCalls) {
-        --calls;
+    if (++t_calls > kMaxCalls) {
+        --t_calls;
         Fail(Q("Stack overflow: too many nested calls"));
     }
     struct CallGuard {
         int& c;
         ~CallGuard() { --c; }
-    } callGuard{calls};
+    } callGuard{t_calls};
     const Function& fn = p->functions[index];
     if (int(args.size()) != fn.params)
         Fail(Q("Wrong number of arguments for '%1'").arg(fn.name));
@@ -676,7 +681,7 @@ Val Runner::CallUser(TfrxScript* owner, int index, std::vector<Val>& args, const
 }
 
 Runner::Flow Runner::Exec(const Node& n) {
-    DepthGuard guard(depth);
+    DepthGuard guard(t_runDepth);
     switch (n.kind) {
     case Node::Block:
         for (const auto& k : n.kids) {

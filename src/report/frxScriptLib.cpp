@@ -179,7 +179,7 @@ const LibFunction kFunctions[] = {
     {"DateTimeToStr", 1, 1, DateTimeToStr},
     {"DateToStr", 1, 1, DateToStr},
     {"FloatToStr", 1, 1, FloatToStr},
-    {"Format", 2, 2, FormatFn},
+    {"Format", 1, 2, FormatFn},
     {"FormatDateTime", 2, 2, FormatDateTime},
     {"FormatFloat", 2, 2, FormatFloat},
     {"Frac", 1, 1, Frac},

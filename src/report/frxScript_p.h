@@ -104,8 +104,6 @@ struct Runner {
     TfrxScript* script;
     long long steps = 0;
     long long stepLimit = 0;
-    int depth = 0;
-    int calls = 0;
     Lang lang = Lang::Pascal;
 
     enum class Flow { Normal, Break, Continue, Return };

@@ -1,0 +1,457 @@
+#include "report/frxExpression.h"
+
+#include "report/frxExprFormat.h"
+#include "resources/frxRes.h"
+
+#include "platform/LocaleInfo.h"
+
+#include <QLocale>
+
+namespace {
+
+QString Q(const char* s) { return QString::fromLatin1(s); }
+
+// Variables naming variables naming ... end here; a loop of them would never end.
+constexpr int kMaxCalcDepth = 16;
+
+bool IsAggregateCall(const QString& name) {
+    static const char* const names[] = {"SUM", "AVG", "MIN", "MAX", "COUNT"};
+    const QString t = name.trimmed();
+    for (const char* n : names) {
+        const QString s = Q(n);
+        if (t.startsWith(s, Qt::CaseInsensitive) && t.mid(s.size()).trimmed().startsWith(QLatin1Char('(')))
+            return true;
+    }
+    return false;
+}
+
+[[noreturn]] void RaiseError(TfrxReport* report, QString text) {
+    if (!report->CurrentObjectName.isEmpty())
+        text = report->CurrentObjectName + Q(": ") + text;
+    report->AddError(text);
+    throw TfrxException(text);
+}
+
+bool EqualsZero(const Variant& v) {
+    switch (v.type()) {
+    case Variant::Type::Empty: return true;
+    case Variant::Type::Integer: return v.IntValue() == 0;
+    case Variant::Type::Float:
+    case Variant::Type::DateTime: return v.FloatValue() == 0;
+    case Variant::Type::Boolean: return !v.BoolValue();
+    default: return false;
+    }
+}
+
+} // namespace
+
+namespace frx {
+
+TfrxValueHandler& frxCompatibilityValueHandler() {
+    static TfrxValueHandler handler;
+    return handler;
+}
+
+TfrxReportEvaluation::TfrxReportEvaluation(TfrxReport* report)
+    : QObject(report), m_report(report) {
+    setObjectName(Q("_evaluation"));
+}
+
+TfrxReportEvaluation* TfrxReportEvaluation::Of(TfrxReport* report) {
+    if (!report)
+        return nullptr;
+    auto* e = report->findChild<TfrxReportEvaluation*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!e) {
+        e = new TfrxReportEvaluation(report);
+        e->BindNames();
+    }
+    return e;
+}
+
+void TfrxReportEvaluation::ClearCache(const QString& language) {
+    m_cache.clear();
+    m_cacheLanguage = language;
+}
+
+QString TfrxReportEvaluation::CachedProgram(const QString& expression) const {
+    auto it = m_cache.find(expression.toCaseFolded());
+    return it == m_cache.end() ? QString() : it->second.text;
+}
+
+void TfrxReportEvaluation::BindNames() {
+    TfrxReport* report = m_report;
+    m_script.Clear();
+    for (TfrxComponent* c : report->AllObjects())
+        if (!c->Name().isEmpty())
+            m_script.AddObject(c->Name(), c);
+    m_script.AddObject(Q("Report"), report);
+    m_script.AddVariable(Q("Value"), Variant::Null());
+    m_script.AddFunction(Q("Get"), 1, 1, [report](const QList<Variant>& a) {
+        const QString name = a[0].ToString();
+        Variant v;
+        if (frxResolveName(report, name, v))
+            return v;
+        if (IsAggregateCall(name))
+            return frxCalc(report, name);
+        report->AddError(Q("Unknown variable or datafield:") + Q(" ") + name);
+        return Variant::Null();
+    });
+    m_script.AddFunction(Q("Set"), 2, 2, [report](const QList<Variant>& a) {
+        report->Variables().Set(a[0].ToString(), a[1]);
+        return Variant::Null();
+    });
+    // Aggregates add up values of data bands; a report without data bands has none to give.
+    for (const char* name : {"SUM", "AVG", "MIN", "MAX", "COUNT"}) {
+        const QString n = Q(name);
+        m_script.AddFunction(n, 1, 3, [n](const QList<Variant>&) -> Variant {
+            throw ScriptError(Q("%1 needs a data band; this report has none").arg(n));
+        });
+    }
+}
+
+bool frxPrepareReportScript(TfrxReport* report) {
+    TfrxReportEvaluation* e = TfrxReportEvaluation::Of(report);
+    e->ClearCache(report->ScriptLanguage());
+    for (TfrxComponent* c : report->AllObjects())
+        c->BeforeStartReport();
+    e->BindNames();
+    TfrxScript& script = e->Script();
+    if (!script.Compile(report->ScriptLanguage(), report->ScriptText().join(Q("\r\n")))) {
+        QString text = frxGet(Q("clScrError"));
+        text.replace(text.indexOf(Q("%s")), 2, script.ErrorPos());
+        const qsizetype second = text.indexOf(Q("%s"));
+        if (second >= 0)
+            text.replace(second, 2, script.ErrorMsg());
+        report->AddError(text);
+        return false;
+    }
+    return true;
+}
+
+bool frxResolveName(TfrxReport* report, const QString& name, Variant& value) {
+    value = Variant::Null();
+    if (const TfrxValueHandler& hook = frxCompatibilityValueHandler(); hook && hook(name, value))
+        return true;
+    TfrxReportEvaluation* e = TfrxReportEvaluation::Of(report);
+
+    // Data field: DataSet."Field"
+    const qsizetype dq = name.indexOf(Q(".\""));
+    if (dq >= 0 && e->DataField) {
+        const QString dataSet = name.left(dq);
+        QString field = name.mid(dq + 2);
+        const qsizetype endQuote = field.indexOf(QLatin1Char('"'));
+        if (endQuote >= 0)
+            field.truncate(endQuote);
+        Variant v;
+        Variant::Type kind = Variant::Type::Null;
+        if (e->DataField(dataSet, field, v, kind)) {
+            if (v.IsNull() && report->EngineOptions()->ConvertNulls()) {
+                if (kind == Variant::Type::Integer || kind == Variant::Type::Float)
+                    v = Variant(0);
+                else if (kind == Variant::Type::String)
+                    v = Variant(QString());
+                else if (kind == Variant::Type::Boolean)
+                    v = Variant(false);
+            }
+            value = v;
+            return true;
+        }
+    }
+
+    // Built-in names.
+    const QStringList& builtIns = report->BuiltInNames();
+    for (qsizetype i = 0; i < builtIns.size(); ++i) {
+        if (builtIns[i].compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        const TfrxEngineValues& ev = e->Engine;
+        const QString b = builtIns[i].toLower();
+        if (b == Q("date"))
+            value = Variant(ev.StartDate);
+        else if (b == Q("time"))
+            value = Variant(ev.StartTime);
+        else if (b == Q("page"))
+            value = Variant(ev.Page);
+        else if (b == Q("page#"))
+            value = Variant(ev.PageIndex + 1);
+        else if (b == Q("totalpages"))
+            value = Variant(ev.TotalPages);
+        else if (b == Q("totalpages#"))
+            value = Variant(ev.EngineTotalPages);
+        else if (b == Q("line"))
+            value = Variant(ev.Line);
+        else if (b == Q("line#"))
+            value = Variant(ev.LineNo);
+        else if (b == Q("copyname#"))
+            value = frxGlobalVariables().Get(Q("CopyName0"));
+        else
+            continue;
+        return true;
+    }
+
+    // The program's value callback starts from an empty value, never from Null.
+    if (report->OnGetValue) {
+        Variant answer;
+        report->OnGetValue(name, answer);
+        if (!answer.IsEmpty()) {
+            value = answer;
+            return true;
+        }
+    }
+
+    // Report variables: a one-line string is itself an expression.
+    const int vi = report->Variables().IndexOf(name);
+    if (vi >= 0) {
+        const Variant v = report->Variables().Items(vi).Value;
+        if (v.IsString() && !v.StringValue().contains(Q("\r\n")) && !v.StringValue().trimmed().isEmpty())
+            value = frxCalc(report, v.StringValue());
+        else
+            value = v;
+        return true;
+    }
+
+    const int gi = frxGlobalVariables().IndexOf(name);
+    if (gi >= 0) {
+        value = frxGlobalVariables().Items(gi).Value;
+        return true;
+    }
+
+    if (e->Script().HasVariable(name)) {
+        value = e->Script().GetVariable(name);
+        return true;
+    }
+    return false;
+}
+
+Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* script) {
+    TfrxReportEvaluation* e = TfrxReportEvaluation::Of(report);
+    if (!script)
+        script = &e->Script();
+    const QString prefix = frxGet(Q("clExprError")) + Q(" '") + expression + Q("': ");
+    if (e->m_calcDepth >= kMaxCalcDepth)
+        RaiseError(report, prefix + Q("expressions refer to each other too deeply"));
+    struct DepthGuard {
+        int& d;
+        explicit DepthGuard(int& depth) : d(depth) { ++d; }
+        ~DepthGuard() { --d; }
+    } guard(e->m_calcDepth);
+
+    Variant value;
+    if (frxResolveName(report, expression, value))
+        return value;
+
+    const QString key = expression.toCaseFolded();
+    auto it = e->m_cache.find(key);
+    if (it == e->m_cache.end()) {
+        TfrxReportEvaluation::CacheEntry entry;
+        entry.program = std::make_unique<TfrxScript>(script);
+        const int n = e->CacheCount();
+        entry.function = Q("fr3f") + QString::number(n);
+        entry.text = TfrxScript::ExpressionProgram(e->CacheLanguage(), expression, n);
+        if (!entry.program->Compile(e->CacheLanguage(), entry.text))
+            RaiseError(report, prefix + entry.program->ErrorMsg());
+        if (!entry.program->HasFunction(entry.function))
+            RaiseError(report, prefix + Q("Unknown function: %1").arg(entry.function));
+        it = e->m_cache.emplace(key, std::move(entry)).first;
+    }
+    TfrxScript* program = it->second.program.get();
+    program->SetParent(script);
+    const bool wasRunning = script->IsRunning();
+    script->SetRunning(false);
+    QString error;
+    const bool ok = program->CallFunction(it->second.function, {}, value, &error);
+    script->SetRunning(wasRunning);
+    if (!ok)
+        RaiseError(report, prefix + error);
+    return value;
+}
+
+QString frxExtractBracketed(const QString& s, const QString& open, const QString& close,
+                            qsizetype& i, qsizetype& j) {
+    j = i;
+    const qsizetype len = s.size();
+    if (open.isEmpty() || i < 0 || i >= len)
+        return {};
+    const QStringView view(s);
+    int depth = 0;
+    bool inDouble = false, inSingle = false;
+    qsizetype p = i;
+    for (;; ++p) {
+        if (!inDouble && !inSingle) {
+            if (view.mid(p).startsWith(open)) {
+                if (depth == 0)
+                    i = p;
+                ++depth;
+            } else if (view.mid(p).startsWith(close)) {
+                --depth;
+            }
+        }
+        const QChar c = s[p];
+        if (c == QLatin1Char('"') && !inSingle)
+            inDouble = !inDouble;
+        if (c == QLatin1Char('\'') && !inDouble)
+            inSingle = !inSingle;
+        if (depth == 0 || p >= len - 1)
+            break;
+    }
+    j = p;
+    const qsizetype innerStart = i + open.size();
+    const QString inner = s.mid(innerStart, std::max<qsizetype>(0, j - innerStart));
+    if (j != i)
+        j = std::min(len - 1, j + close.size() - 1);
+    return inner;
+}
+
+bool frxSubstitute(QString& s, const QString& delimiters,
+                   const std::function<QString(const QString&)>& evaluate) {
+    const qsizetype comma = delimiters.indexOf(QLatin1Char(','));
+    const QString open = comma < 0 ? QString() : delimiters.left(comma);
+    const QString close = comma < 0 ? QString() : delimiters.mid(comma + 1).left(255);
+    if (open.isEmpty() || !s.contains(open))
+        return false;
+    qsizetype i = 0;
+    for (;;) {
+        while (i < s.size() - 1 && !QStringView(s).mid(i).startsWith(open))
+            ++i;
+        qsizetype j = i;
+        const QString inner = frxExtractBracketed(s, open, close, i, j);
+        if (j == i)
+            break;
+        s.remove(i, j - i + 1);
+        const QString value = evaluate(inner);
+        s.insert(i, value);
+        i += value.size();
+        if (i >= s.size())
+            break;
+    }
+    return true;
+}
+
+QString frxFormatValue(const Variant& value, TfrxFormatKind kind, const QString& formatStr,
+                       const QString& decimalSeparator) {
+    if (value.IsNull())
+        return {};
+    try {
+        switch (kind) {
+        case fkText:
+            return value.ToString();
+        case fkNumeric: {
+            const QChar sys = platform::DecimalSeparator();
+            const QString group = QLocale::system().groupSeparator();
+            QString text;
+            if (formatStr.contains(QLatin1Char('#'))) {
+                double d;
+                if (!value.TryToFloat(d) || value.IsBlank())
+                    return value.ToString();
+                text = FormatFloatPicture(formatStr, d, sys, group.isEmpty() ? QLatin1Char(',') : group.at(0));
+            } else if (formatStr.contains(QLatin1Char('d'))) {
+                std::int64_t n;
+                if (!value.TryToInt(n))
+                    return value.ToString();
+                text = FormatText(formatStr, {Variant(n)}, sys);
+            } else {
+                double d;
+                if (!value.TryToFloat(d))
+                    return value.ToString();
+                text = FormatText(formatStr, {Variant(d)}, sys);
+            }
+            if (decimalSeparator.size() == 1 && decimalSeparator.at(0) != sys)
+                text.replace(sys, decimalSeparator.at(0));
+            return text;
+        }
+        case fkDateTime: {
+            if (value.IsEmpty())
+                return value.ToString();
+            const QDateTime dt = value.ToDateTime();
+            if (!dt.isValid())
+                return value.ToString();
+            return FormatDateTimeText(formatStr, dt);
+        }
+        case fkBoolean: {
+            const qsizetype comma = formatStr.indexOf(QLatin1Char(','));
+            const QString yes = comma < 0 ? formatStr : formatStr.left(comma);
+            const QString no = comma < 0 ? QString() : formatStr.mid(comma + 1);
+            bool b = false;
+            const bool isTrue = (value.IsBoolean() && value.BoolValue()) ||
+                                (!value.IsBoolean() && !value.IsBlank() && value.TryToBool(b) && b &&
+                                 value.ToFloat() == -1);
+            return isTrue ? yes : no;
+        }
+        }
+    } catch (const ScriptError&) {
+        // A format that does not fit the value shows the value's plain text.
+    }
+    return value.ToString();
+}
+
+QString frxEvaluateAndFormat(TfrxCustomMemoView* memo, const QString& text) {
+    TfrxFormatKind kind = memo->DisplayFormat()->Kind();
+    QString formatStr = memo->DisplayFormat()->FormatStr();
+    QString decimal = memo->DisplayFormat()->DecimalSeparator();
+    QString expression = text;
+    const qsizetype hash = text.indexOf(Q(" #"));
+    if (hash >= 0 && !text.mid(hash + 2).contains(QLatin1Char(')'))) {
+        expression = text.left(hash);
+        QString part = text.mid(hash + 2);
+        const QChar first = part.isEmpty() ? QChar() : part.at(0);
+        if (first == QLatin1Char('N') || first == QLatin1Char('n'))
+            kind = fkNumeric;
+        else if (first == QLatin1Char('D') || first == QLatin1Char('T') || first == QLatin1Char('d') ||
+                 first == QLatin1Char('t'))
+            kind = fkDateTime;
+        else if (first == QLatin1Char('B') || first == QLatin1Char('b'))
+            kind = fkBoolean;
+        else
+            kind = fkText;
+        formatStr = part.mid(1).left(255);
+        decimal.clear();
+        if (kind == fkNumeric) {
+            for (qsizetype k = 0; k < formatStr.size(); ++k) {
+                const QChar c = formatStr[k];
+                if (c == QLatin1Char(',') || c == QLatin1Char('-') || c == QLatin1Char('.')) {
+                    decimal = QString(c);
+                    formatStr[k] = QLatin1Char('.');
+                }
+            }
+        }
+    }
+    if (expression.compare(Q("TOTALPAGES#"), Qt::CaseInsensitive) == 0)
+        return Q("[TotalPages#]");
+    if (expression.compare(Q("COPYNAME#"), Qt::CaseInsensitive) == 0)
+        return Q("[CopyName#]");
+    TfrxReport* report = memo->Report();
+    if (!report)
+        throw TfrxException(Q("%1: the object belongs to no report").arg(memo->Name()));
+    const Variant value = frxCalc(report, expression);
+    memo->CurrentValue = value;
+    if (memo->HideZeros() && !value.IsString() && EqualsZero(value))
+        return {};
+    return frxFormatValue(value, kind, formatStr, decimal);
+}
+
+void frxEvaluateContent(TfrxCustomMemoView* memo) {
+    TfrxReport* report = memo->Report();
+    if (!report)
+        return;
+    if (memo->AllowExpressions() && !memo->IsDataField()) {
+        QString s = memo->Text();
+        if (frxSubstitute(s, memo->ExpressionDelimiters(),
+                          [memo](const QString& inner) { return frxEvaluateAndFormat(memo, inner); }))
+            memo->SetText(s);
+    }
+    TfrxReportEvaluation::Of(report)->Script().SetVariable(Q("Value"), memo->CurrentValue);
+    TfrxHighlight* highlight = memo->Highlight();
+    highlight->SetActive(false);
+    if (!highlight->Condition().isEmpty()) {
+        const Variant v = frxCalc(report, highlight->Condition());
+        highlight->SetActive(v.IsBoolean() ? v.BoolValue() : v.ToBool(false));
+    }
+    if (memo->SuppressRepeated()) {
+        const QString text = memo->Text();
+        if (!(memo->LastValue.IsString() && memo->LastValue.StringValue() == text))
+            memo->LastValue = Variant(text);
+        else
+            memo->SetMemo({});
+    }
+}
+
+} // namespace frx
