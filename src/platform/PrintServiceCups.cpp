@@ -77,9 +77,8 @@ public:
             mode.PaperWidth = static_cast<int>(std::lround(mm.width() * 10));
             mode.PaperLength = static_cast<int>(std::lround(mm.height() * 10));
         }
-        mode.Orientation = m_infoPrinter->pageLayout().orientation() == QPageLayout::Landscape
-                               ? DeviceMode::Landscape
-                               : DeviceMode::Portrait;
+        mode.Orientation = m_defaultOrientation == QPageLayout::Landscape ? DeviceMode::Landscape
+                                                                          : DeviceMode::Portrait;
         mode.Copies = 1;
         mode.DefaultSource = 7;
         switch (m_info.defaultDuplexMode()) {
@@ -266,8 +265,10 @@ private:
 
     // The queue's settings as Qt reads them (resolution, printable margins of each size).
     QPrinter* InfoPrinter() {
-        if (!m_infoPrinter)
+        if (!m_infoPrinter) {
             m_infoPrinter = std::make_unique<QPrinter>(m_info, QPrinter::HighResolution);
+            m_defaultOrientation = m_infoPrinter->pageLayout().orientation();
+        }
         return m_infoPrinter.get();
     }
 
@@ -409,6 +410,7 @@ private:
     QPrinterInfo m_info;
     QString m_name;
     std::unique_ptr<QPrinter> m_infoPrinter;
+    QPageLayout::Orientation m_defaultOrientation = QPageLayout::Portrait;
     bool m_ppdLoaded = false;
     QList<Source> m_sources;
     int m_resolution = 0;

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <cfenv>
 #include <cmath>
 
 // Portrait sizes in 0.1 mm of the standard paper codes.
@@ -186,10 +187,13 @@ void TfrxPrinter::BeginDocument() {
 }
 
 void TfrxPrinter::BeginPrinterPage() {
-    if (!m_device)
+    if (!m_device || !m_printing)
         return;
     m_sheetPainter = m_device->BeginSheet();
     m_canvas.m_painter = m_sheetPainter;
+    // Drawing would go nowhere (and the caller draws through the canvas): say so instead.
+    if (!m_sheetPainter)
+        throw TfrxPrinterException(QStringLiteral("Cannot start printing on %1").arg(m_name));
 }
 
 void TfrxPrinter::EndPrinterPage() {
@@ -204,10 +208,15 @@ void TfrxPrinter::EndDocument() {
     // Whatever the spooler says about closing the document is not the report's business: a
     // failure there leaves nothing the user could act on, so it is not raised.
     if (m_device && m_printing) {
+        // The spooler runs with floating-point exceptions held; the program's own
+        // environment comes back afterwards whatever happened.
+        std::fenv_t saved;
+        std::feholdexcept(&saved);
         try {
             m_device->EndDocument();
         } catch (...) {
         }
+        std::fesetenv(&saved);
     }
     m_sheetPainter = nullptr;
     m_printing = false;
