@@ -1,7 +1,11 @@
 #include "report/frxClass.h"
 
+#include "platform/GbkCodec.h"
+#include "platform/LocaleInfo.h"
+#include "preview/frxXML.h"
 #include "resources/frxRes.h"
 
+#include <QDataStream>
 #include <QDateTime>
 #include <QHash>
 #include <QSet>
@@ -148,8 +152,21 @@ TfrxComponent::~TfrxComponent() {
     // Nobody may hear about the font any more.
     m_font->OnChange = nullptr;
     TfrxComponent::SetParent(nullptr);
-    while (!m_objects.isEmpty())
-        delete m_objects.takeLast();
+    // Leaves first, walking down and back up without recursion, so that a deep tree cannot
+    // exhaust the stack.
+    QList<TfrxComponent*> path{this};
+    while (true) {
+        TfrxComponent* c = path.last();
+        if (!c->m_objects.isEmpty()) {
+            path.append(c->m_objects.last());
+            continue;
+        }
+        if (c == this)
+            break;
+        path.removeLast();
+        path.last()->m_objects.removeLast(); // c, which may be listed here without being a child
+        delete c;
+    }
 }
 
 void TfrxComponent::SetName(const QString& name) {
@@ -169,6 +186,15 @@ void TfrxComponent::SetName(const QString& name) {
 }
 
 void TfrxComponent::SetParent(TfrxComponent* parent) {
+    // A component cannot become its own ancestor: the tree would turn into a circle. Only a
+    // component with children can be anyone's ancestor, which spares the walk in the common
+    // case of a new component joining a (possibly deep) tree.
+    if (!m_objects.isEmpty() || parent == this) {
+        for (const TfrxComponent* p = parent; p; p = p->m_parent) {
+            if (p == this)
+                return;
+        }
+    }
     if (m_parent != parent) {
         if (m_parent)
             m_parent->m_objects.removeOne(this);
@@ -910,4 +936,279 @@ TfrxComponent* frxCreateComponent(const QString& className, QObject* owner) {
     if (!mo)
         return nullptr;
     return qobject_cast<TfrxComponent*>(mo->newInstance(Q_ARG(QObject*, owner)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Differences against a source object
+
+namespace {
+
+// Floats count as different above 1e-4 and are written with up to 15 significant digits and
+// the locale's decimal separator; booleans as 1 and 0; enumerations and sets as numbers.
+class DeltaWriter {
+public:
+    void Raw(const char* name, const QByteArray& value) {
+        m_out += ' ';
+        m_out += name;
+        m_out += "=\"";
+        m_out += value;
+        m_out += '"';
+    }
+    void Int(const char* name, long long v) { Raw(name, QByteArray::number(v)); }
+    void Float(const char* name, long double v) {
+        Raw(name, frx::FloatToText(static_cast<double>(v), platform::DecimalSeparator(), 15).toUtf8());
+    }
+    void Bool(const char* name, bool v) { Raw(name, v ? "1" : "0"); }
+    // Strings other than the text go out in the platform's 8-bit code page.
+    void Text(const char* name, const QString& v) { Raw(name, XmlEscape(platform::ToGbk(v))); }
+
+    void IntIf(const char* name, long long a, long long b) {
+        if (a != b)
+            Int(name, a);
+    }
+    void FloatIf(const char* name, long double a, long double b) {
+        if (std::fabs(a - b) > 0.0001L)
+            Float(name, a);
+    }
+    void BoolIf(const char* name, bool a, bool b) {
+        if (a != b)
+            Bool(name, a);
+    }
+    void TextIf(const char* name, const QString& a, const QString& b) {
+        if (a != b)
+            Text(name, a);
+    }
+    QByteArray Result() { return std::move(m_out); }
+
+private:
+    QByteArray m_out;
+};
+
+void FrameLineDelta(DeltaWriter& w, const char* prefix, const TfrxFrameLine& a,
+                    const TfrxFrameLine& b) {
+    const QByteArray p(prefix);
+    w.IntIf((p + ".Color").constData(), a.Color(), b.Color());
+    w.IntIf((p + ".Style").constData(), a.Style(), b.Style());
+    w.FloatIf((p + ".Width").constData(), a.Width(), b.Width());
+}
+
+} // namespace
+
+QByteArray TfrxComponent::DifferenceText(const TfrxComponent* source) {
+    TfrxComponent fallback;
+    const TfrxComponent& src = source ? *source : fallback;
+    DeltaWriter w;
+    w.FloatIf("l", Left(), src.Left());
+    if (qobject_cast<const TfrxBand*>(this))
+        w.Float("t", Top());
+    else
+        w.FloatIf("t", Top(), src.Top());
+    const auto* memo = qobject_cast<const TfrxCustomMemoView*>(this);
+    if (!(memo && memo->AutoWidth()))
+        w.FloatIf("w", Width(), src.Width());
+    w.FloatIf("h", Height(), src.Height());
+    w.BoolIf("Visible", Visible(), src.Visible());
+    if (!ParentFont()) {
+        const TfrxFont& f = *Font();
+        const TfrxFont& g = *src.Font();
+        w.TextIf("Font.Name", f.Name(), g.Name());
+        w.IntIf("Font.Size", f.Size(), g.Size());
+        w.IntIf("Font.Color", f.Color(), g.Color());
+        w.IntIf("Font.Style", f.Style().toInt(), g.Style().toInt());
+        w.IntIf("Font.Charset", f.Charset(), g.Charset());
+    }
+    w.BoolIf("ParentFont", ParentFont(), src.ParentFont());
+    w.IntIf("Tag", Tag(), src.Tag());
+    return w.Result();
+}
+
+QByteArray TfrxView::DifferenceText(const TfrxComponent* source) {
+    QByteArray out = TfrxReportComponent::DifferenceText(source);
+    const auto* view = qobject_cast<const TfrxView*>(source);
+    TfrxView fallback;
+    const TfrxView& src = view ? *view : fallback;
+    DeltaWriter w;
+    w.IntIf("BrushStyle", BrushStyle(), src.BrushStyle());
+    w.IntIf("Align", Align(), src.Align());
+    w.IntIf("Color", Color(), src.Color());
+    w.IntIf("Cursor", Cursor(), src.Cursor());
+    w.BoolIf("Printable", Printable(), src.Printable());
+    const TfrxFrame& f = *Frame();
+    const TfrxFrame& g = *src.Frame();
+    w.IntIf("Frame.Color", f.Color(), g.Color());
+    w.BoolIf("Frame.DropShadow", f.DropShadow(), g.DropShadow());
+    w.IntIf("Frame.ShadowColor", f.ShadowColor(), g.ShadowColor());
+    w.FloatIf("Frame.ShadowWidth", f.ShadowWidth(), g.ShadowWidth());
+    w.IntIf("Frame.Style", f.Style(), g.Style());
+    w.IntIf("Frame.Typ", f.Typ().toInt(), g.Typ().toInt());
+    w.FloatIf("Frame.Width", f.Width(), g.Width());
+    FrameLineDelta(w, "Frame.LeftLine", *f.LeftLine(), *g.LeftLine());
+    FrameLineDelta(w, "Frame.TopLine", *f.TopLine(), *g.TopLine());
+    FrameLineDelta(w, "Frame.RightLine", *f.RightLine(), *g.RightLine());
+    FrameLineDelta(w, "Frame.BottomLine", *f.BottomLine(), *g.BottomLine());
+    w.TextIf("TagStr", TagStr(), src.TagStr());
+    w.TextIf("URL", URL(), src.URL());
+    return out + w.Result();
+}
+
+QByteArray TfrxCustomMemoView::DifferenceText(const TfrxComponent* source) {
+    QByteArray out = TfrxStretcheable::DifferenceText(source);
+    const auto* memo = qobject_cast<const TfrxCustomMemoView*>(source);
+    TfrxCustomMemoView fallback;
+    const TfrxCustomMemoView& src = memo ? *memo : fallback;
+    DeltaWriter w;
+    w.BoolIf("AutoWidth", AutoWidth(), src.AutoWidth());
+    w.FloatIf("CharSpacing", CharSpacing(), src.CharSpacing());
+    w.FloatIf("GapX", GapX(), src.GapX());
+    w.FloatIf("GapY", GapY(), src.GapY());
+    w.IntIf("HAlign", HAlign(), src.HAlign());
+    w.BoolIf("Highlight.Active", Highlight()->Active(), src.Highlight()->Active());
+    w.FloatIf("LineSpacing", LineSpacing(), src.LineSpacing());
+    w.Raw("u", XmlEscape(m_memo.join(QLatin1String("\r\n")).toUtf8()));
+    w.FloatIf("ParagraphGap", ParagraphGap(), src.ParagraphGap());
+    w.IntIf("Rotation", Rotation(), src.Rotation());
+    w.BoolIf("RTLReading", RTLReading(), src.RTLReading());
+    w.BoolIf("Underlines", Underlines(), src.Underlines());
+    w.IntIf("VAlign", VAlign(), src.VAlign());
+    w.BoolIf("WordWrap", WordWrap(), src.WordWrap());
+    if (m_firstParaBreak)
+        w.Raw("FirstParaBreak", "1");
+    if (m_lastParaBreak)
+        w.Raw("LastParaBreak", "1");
+    // The next part of a split text starts where this one stopped.
+    m_firstParaBreak = m_lastParaBreak;
+    m_lastParaBreak = false;
+    return out + w.Result();
+}
+
+QByteArray TfrxBand::DifferenceText(const TfrxComponent* source) {
+    return TfrxReportComponent::DifferenceText(source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Report collections as binary properties
+
+namespace {
+
+enum class StoredType : qint32 { Empty, Null, Integer, Float, Boolean, DateTime, String };
+
+void WriteVariant(QDataStream& out, const Variant& v) {
+    switch (v.type()) {
+    case Variant::Type::Empty:
+        out << qint32(StoredType::Empty);
+        break;
+    case Variant::Type::Null:
+        out << qint32(StoredType::Null);
+        break;
+    case Variant::Type::Integer:
+        out << qint32(StoredType::Integer) << qint64(v.IntValue());
+        break;
+    case Variant::Type::Float:
+        out << qint32(StoredType::Float) << v.FloatValue();
+        break;
+    case Variant::Type::Boolean:
+        out << qint32(StoredType::Boolean) << v.BoolValue();
+        break;
+    case Variant::Type::DateTime:
+        out << qint32(StoredType::DateTime) << v.FloatValue();
+        break;
+    case Variant::Type::String:
+        out << qint32(StoredType::String) << v.StringValue();
+        break;
+    }
+}
+
+bool ReadVariant(QDataStream& in, Variant& v) {
+    qint32 type = 0;
+    in >> type;
+    switch (static_cast<StoredType>(type)) {
+    case StoredType::Empty:
+        v = Variant();
+        break;
+    case StoredType::Null:
+        v = Variant::Null();
+        break;
+    case StoredType::Integer: {
+        qint64 i = 0;
+        in >> i;
+        v = Variant(static_cast<std::int64_t>(i));
+        break;
+    }
+    case StoredType::Float: {
+        double d = 0;
+        in >> d;
+        v = Variant(d);
+        break;
+    }
+    case StoredType::Boolean: {
+        bool b = false;
+        in >> b;
+        v = Variant(b);
+        break;
+    }
+    case StoredType::DateTime: {
+        double d = 0;
+        in >> d;
+        v = Variant::FromDays(d);
+        break;
+    }
+    case StoredType::String: {
+        QString s;
+        in >> s;
+        v = Variant(s);
+        break;
+    }
+    default:
+        return false;
+    }
+    return in.status() == QDataStream::Ok;
+}
+
+} // namespace
+
+void TfrxReport::WriteBinaryProperties(QDataStream& out) const {
+    if (m_variables.Count() > 0) {
+        out << QStringLiteral("Variables") << qint32(m_variables.Count());
+        for (int i = 0; i < m_variables.Count(); ++i) {
+            out << m_variables.Items(i).Name;
+            WriteVariant(out, m_variables.Items(i).Value);
+        }
+    }
+    if (!m_datasets.isEmpty())
+        out << QStringLiteral("Datasets") << m_datasets;
+    if (!m_styles.isEmpty())
+        out << QStringLiteral("Style") << m_styles;
+}
+
+bool TfrxReport::ReadBinaryProperties(QDataStream& in) {
+    while (!in.atEnd()) {
+        QString section;
+        in >> section;
+        if (in.status() != QDataStream::Ok)
+            return false;
+        if (section == QLatin1String("Variables")) {
+            qint32 count = 0;
+            in >> count;
+            if (count < 0)
+                return false;
+            m_variables.Clear();
+            for (qint32 i = 0; i < count; ++i) {
+                QString name;
+                Variant value;
+                in >> name;
+                if (!ReadVariant(in, value))
+                    return false;
+                m_variables.Add(name, value);
+            }
+        } else if (section == QLatin1String("Datasets")) {
+            in >> m_datasets;
+        } else if (section == QLatin1String("Style")) {
+            in >> m_styles;
+        } else {
+            return false;
+        }
+        if (in.status() != QDataStream::Ok)
+            return false;
+    }
+    return true;
 }

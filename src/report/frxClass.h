@@ -463,6 +463,12 @@ public:
 
     bool IsStored(const QMetaProperty& prop) const override;
 
+    // The attributes in which this object differs from `source`, the object it was copied
+    // from: each as a blank, a name, "=" and the value in double quotes (prepared pages keep
+    // objects this way). Each class writes its base class's part first. Text objects clear
+    // their paragraph flags as they write them.
+    virtual QByteArray DifferenceText(const TfrxComponent* source);
+
 protected:
     // Properties of TfrxComponent that this class does not publish (bounds of a report page,
     // the font of a report, ...): never written.
@@ -592,6 +598,7 @@ public:
 
     void BeforePrint() override;
     void AfterPrint() override;
+    QByteArray DifferenceText(const TfrxComponent* source) override;
 
     // Drawing (frxClass_memo.cpp): the device rectangle for a scale and offset, fill and
     // frame. The device rectangle is kept in the fields below.
@@ -763,6 +770,7 @@ public:
     void AfterPrint() override;
     QString ShownText() const override { return Text(); }
     void Assign(const TfrxComponent* source) override;
+    QByteArray DifferenceText(const TfrxComponent* source) override;
 
     // Measuring and drawing (frxClass_memo.cpp).
     void ComputeDeviceRect(double scaleX, double scaleY, double offsetX, double offsetY) override;
@@ -850,6 +858,7 @@ public:
 
     // A band shows only its objects.
     void Draw(platform::Canvas*, double, double, double, double) override {}
+    QByteArray DifferenceText(const TfrxComponent* source) override;
 
 private:
     bool m_allowSplit = false;
@@ -1416,6 +1425,10 @@ public:
     // Clears, then reads the whole report through the object serializer.
     void LoadFromStream(QIODevice& stream) override;
     void Assign(const TfrxComponent* source) override;
+
+    // Variables, Datasets and Style, kept beside the published properties.
+    void WriteBinaryProperties(QDataStream& out) const override;
+    bool ReadBinaryProperties(QDataStream& in) override;
 
 protected:
     bool Publishes(const char* propertyName) const override;

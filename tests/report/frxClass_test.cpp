@@ -1,6 +1,10 @@
 #include "report/frxClass.h"
 
 #include "TestSupport.h"
+#include "platform/LocaleInfo.h"
+
+#include <QDataStream>
+#include <QIODevice>
 
 #include <QPointer>
 #include <QTimer>
@@ -707,6 +711,102 @@ TEST(WorksheetTemplate, CopyWithChildrenGivesAnEqualTree) {
         EXPECT_EQ(qobject_cast<const TfrxMemoView*>(a)->Memo(),
                   qobject_cast<const TfrxMemoView*>(b)->Memo());
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(Delta, TextObjectWritesWhatDiffersAndAlwaysItsText) {
+    TfrxReportPage page;
+    auto* source = new TfrxMemoView(&page);
+    source->SetBounds(10, 20, 30, 40);
+    source->SetText(QStringLiteral("[var1]"));
+    source->Font()->SetHeight(-19);
+
+    TfrxMemoView out;
+    out.Assign(source);
+    EXPECT_EQ(out.DifferenceText(source), QByteArray(" u=\"[var1]\""));
+
+    out.SetText(QStringLiteral("a\"b\r\nc\r\n"));
+    out.SetHeight(40.00001); // within the tolerance
+    out.SetTop(25.5);
+    out.SetHAlign(haRight);
+    out.Font()->SetStyle(fsBold);
+    out.Frame()->SetTyp(TfrxFrameTypes(ftLeft | ftTop));
+    out.SetTagStr(QStringLiteral("x<y"));
+    const QByteArray decimal = QString(platform::DecimalSeparator()).toUtf8();
+    EXPECT_EQ(out.DifferenceText(source),
+              QByteArray(" t=\"25") + decimal + "5\" Font.Style=\"1\" Frame.Typ=\"5\"" +
+                  " TagStr=\"x&#60;y\" HAlign=\"1\" u=\"a&#34;b&#13;&#10;c\"");
+}
+
+TEST(Delta, AutoWidthHidesTheWidthAndBandsAlwaysWriteTheirTop) {
+    TfrxMemoView source;
+    TfrxMemoView out;
+    out.SetAutoWidth(true);
+    out.SetWidth(99);
+    EXPECT_EQ(out.DifferenceText(&source), QByteArray(" AutoWidth=\"1\" u=\"\""));
+
+    TfrxNullBand band, bandSource;
+    EXPECT_EQ(band.DifferenceText(&bandSource), QByteArray(" t=\"0\""));
+}
+
+TEST(Delta, ParagraphFlagsMoveOnAfterWriting) {
+    TfrxMemoView source, out;
+    out.SetLastParaBreak(true);
+    EXPECT_EQ(out.DifferenceText(&source), QByteArray(" u=\"\" LastParaBreak=\"1\""));
+    EXPECT_TRUE(out.FirstParaBreak());
+    EXPECT_FALSE(out.LastParaBreak());
+    EXPECT_EQ(out.DifferenceText(&source), QByteArray(" u=\"\" FirstParaBreak=\"1\""));
+}
+
+TEST(Report, CollectionsSurviveTheirBinaryForm) {
+    TfrxReport a;
+    a.Variables().Add(QStringLiteral(" var1"), Variant::Null());
+    a.Variables().Add(QStringLiteral("n"), Variant(42));
+    a.Variables().Add(QStringLiteral("s"), Variant(QStringLiteral("1+2")));
+    a.Datasets() << QStringLiteral("Customers");
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        a.WriteBinaryProperties(out);
+    }
+    TfrxReport b;
+    QDataStream in(bytes);
+    ASSERT_TRUE(b.ReadBinaryProperties(in));
+    EXPECT_EQ(b.Variables(), a.Variables());
+    EXPECT_EQ(b.Datasets(), a.Datasets());
+
+    QByteArray broken = bytes.left(bytes.size() - 3);
+    QDataStream bad(broken);
+    TfrxReport c;
+    EXPECT_FALSE(c.ReadBinaryProperties(bad));
+}
+
+TEST(Tree, ACircleIsRefusedAndADeepTreeIsFreedWithoutRecursion) {
+    TfrxReportPage root;
+    TfrxComponent* parent = &root;
+    for (int i = 0; i < 100000; ++i)
+        parent = new TfrxBand(parent);
+    root.SetParent(parent); // would make the root its own ancestor
+    EXPECT_EQ(root.Parent(), nullptr);
+    EXPECT_EQ(root.AllObjects().size(), 100000);
+    // The root's destructor frees the chain at the end of the test.
+}
+
+TEST(Paper, InteractivePageTakesThePrinterDefaults) {
+    TfrxReportPage page;
+    page.ApplyPrinterDefaults();
+    const TfrxCustomPrinter* printer = frxPrinters()->CurrentPrinter();
+    ASSERT_NE(printer, nullptr);
+    EXPECT_EQ(page.LeftMargin(), 10);
+    EXPECT_EQ(page.BottomMargin(), 10);
+    EXPECT_EQ(page.PaperSize(), printer->DefaultPaper());
+    EXPECT_EQ(page.PaperWidth(), printer->DefaultPaperWidth());
+    EXPECT_EQ(page.Orientation(), printer->DefaultOrientation());
+    EXPECT_NEAR(static_cast<double>(page.Width()),
+                static_cast<double>((printer->DefaultPaperWidth() - 20) * fr01cm), 1e-9);
 }
 
 } // namespace
