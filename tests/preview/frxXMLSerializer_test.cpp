@@ -467,3 +467,57 @@ TEST_F(Serializer, ComponentsSaveAndLoadThroughTheInstalledSerializer) {
     EXPECT_TRUE(SameObject(page, back.FindObject(QStringLiteral("Page1"))));
     EXPECT_FALSE(back.IsLoading());
 }
+
+TEST_F(Serializer, WriteTreeLeavesOutWhatTheAncestorHas) {
+    auto build = [](TfrxReport& r) {
+        auto* page = new TfrxReportPage(&r);
+        page->SetName(QStringLiteral("Page1"));
+        auto* memo = new TfrxMemoView(page);
+        memo->SetName(QStringLiteral("Memo1"));
+        memo->SetMemo({QStringLiteral("[var1]")});
+        return memo;
+    };
+    TfrxReport ancestor, report;
+    build(ancestor);
+    TfrxMemoView* memo = build(report);
+    memo->SetTop(5);
+    TfrxXMLSerializer s;
+    s.OnGetAncestor = [&](const TfrxComponent* c) -> const QObject* {
+        if (qobject_cast<const TfrxReport*>(c))
+            return &ancestor;
+        return ancestor.FindObject(c->Name());
+    };
+    TfrxXMLDocument doc;
+    s.WriteTree(&report, true, doc.Root());
+    EXPECT_EQ(doc.Root()->Attributes(), "");
+    EXPECT_EQ(doc.Root()->Item(0)->Attributes(), "Name=\"Page1\"");
+    EXPECT_EQ(doc.Root()->Item(0)->Item(0)->Attributes(), "Name=\"Memo1\" Top=\"5\"");
+}
+
+TEST_F(Serializer, ReferencesResolveByNameAfterReading) {
+    TfrxReport report;
+    report.SetName(QStringLiteral("frxReport1"));
+    auto* page = new TfrxReportPage(&report);
+    auto* a = new TfrxMemoView(page);
+    auto* b = new TfrxMemoView(page);
+    a->SetName(QStringLiteral("MemoA"));
+    b->SetName(QStringLiteral("MemoB"));
+    const struct {
+        const char* name;
+        QByteArray value;
+        TfrxCustomMemoView* expected;
+    } cases[] = {
+        {"plain name", "memob", b},
+        {"report-qualified name", "frxReport1.MemoB", b},
+        {"nil", "nil", nullptr},
+        {"unknown name", "MemoZ", nullptr},
+    };
+    for (const auto& c : cases) {
+        a->SetFlowTo(a);
+        TfrxXMLSerializer s;
+        s.SetRoot(&report);
+        s.AttributesToProperties("FlowTo=\"" + c.value + "\"", a);
+        s.ResolveFixUps();
+        EXPECT_EQ(a->FlowTo(), c.expected) << c.name;
+    }
+}
