@@ -7,6 +7,7 @@
 // millimetres. Published properties are Q_PROPERTYs in declaration order (read and written
 // through report/frxProps), enumerations are Q_ENUMs of the frxClass namespace.
 
+#include "platform/Error.h"
 #include "print/frxPrinter.h"
 #include "report/frxProps.h"
 #include "report/frxVariables.h"
@@ -23,7 +24,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
 class QIODevice;
 class QTimer;
@@ -48,14 +48,9 @@ constexpr TColor clWhite = 0xFFFFFF;
 QColor frxColorToQColor(TColor color);
 
 // Errors of the report engine; the message is the text the user sees.
-class TfrxException : public std::runtime_error {
+class TfrxException : public platform::Error {
 public:
-    explicit TfrxException(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& Message() const { return m_message; }
-
-private:
-    QString m_message;
+    using platform::Error::Error;
 };
 
 namespace frxClass {
