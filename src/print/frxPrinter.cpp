@@ -448,8 +448,16 @@ std::shared_ptr<platform::PrintService>& GlobalService() {
 
 TfrxPrinters* frxPrinters() {
     std::unique_ptr<TfrxPrinters>& list = GlobalPrinters();
-    if (!list)
+    if (!list) {
         list = std::make_unique<TfrxPrinters>(GlobalService());
+        // The printers hold print devices of the GUI library; they must go while the
+        // application object still exists, not among the static destructors after it.
+        static bool cleanupRegistered = false;
+        if (!cleanupRegistered && QCoreApplication::instance()) {
+            qAddPostRoutine([] { GlobalPrinters().reset(); });
+            cleanupRegistered = true;
+        }
+    }
     return list.get();
 }
 
