@@ -40,7 +40,7 @@ Tfrm_Shengcheng::Tfrm_Shengcheng(QWidget* parent) : QDialog(parent) {
     cellFont.Height = -14;
     cellFont.Color = clBlack;
     cellFont.Charset = GB2312_CHARSET;
-    asg->SetGridFont(cellFont);
+    asg->SetFont(cellFont);
     asg->SetGridLineWidth(1);
     asg->SetGridLineColor(clSilver);
     asg->SetOptions(TGridOptions(TGridOption::goVertLine) | TGridOption::goHorzLine |
