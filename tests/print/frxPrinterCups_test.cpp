@@ -73,6 +73,23 @@ PdfInfo ReadPdf(const QString& file) {
     return info;
 }
 
+// Left and top of the first word `word` on page 1, in points from the sheet's corner.
+QPointF WordPosition(const QString& file, const QString& word) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"),
+                                          QStringLiteral("1"), QStringLiteral("-l"),
+                                          QStringLiteral("1"), file, QStringLiteral("-")});
+    if (!p.waitForFinished(20000))
+        return {-1, -1};
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    const QRegularExpression re(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>%1<")
+                                    .arg(word));
+    const auto m = re.match(out);
+    if (!m.hasMatch())
+        return {-1, -1};
+    return {m.captured(1).toDouble(), m.captured(2).toDouble()};
+}
+
 int ActiveJobs(const QString& queue) {
     cups_job_t* jobs = nullptr;
     const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0,
@@ -256,7 +273,7 @@ void PrintSheets(TfrxCustomPrinter* printer, const QList<std::pair<int, TPrinter
         QPainter* p = printer->Canvas()->Painter();
         ASSERT_NE(p, nullptr);
         p->setFont(QFont(QStringLiteral("Arial"), 24));
-        p->drawText(QPointF(100, 300), QStringLiteral("Sheet %1").arg(i + 1));
+        p->drawText(QPointF(100, 300), QStringLiteral("Sheet%1").arg(i + 1));
         p->drawRect(QRectF(0, 0, 300, 300));
         printer->EndPrinterPage();
     }
@@ -299,6 +316,12 @@ TEST_F(CupsPrinters, PrintingToAFileKeepsEachSheetsPaperAndSpoolsNothing) {
     EXPECT_NEAR(info.sizes[2].width(), 420, 1);
     EXPECT_NEAR(info.sizes[2].height(), 595, 1);
     EXPECT_EQ(JobsTitled(m_env.queue, title), 0);
+    // The canvas's origin is the printable area's corner, 12 pt and 18 pt into an A4 sheet
+    // of this queue; the text went 100 dots (24 pt at 300 dpi) to the right of it.
+    const QPointF word = WordPosition(file, QStringLiteral("Sheet1"));
+    EXPECT_NEAR(word.x(), 12 + 24, 3);
+    EXPECT_GT(word.y(), 18);
+    EXPECT_LT(word.y(), 18 + 72);
 }
 
 TEST_F(CupsPrinters, TheSheetSetUpReachesTheJob) {
@@ -308,7 +331,11 @@ TEST_F(CupsPrinters, TheSheetSetUpReachesTheJob) {
     m_printer->SetPrintPaper(11, poPortrait, 0, 0, 1, 2, 2);
     m_printer->BeginDocument();
     m_printer->BeginPrinterPage();
-    m_printer->Canvas()->Painter()->drawLine(0, 0, 300, 300);
+    QPainter* painter = m_printer->Canvas()->Painter();
+    ASSERT_NE(painter, nullptr);
+    // Point sizes meet the printer's dots: the canvas's device has the queue's resolution.
+    EXPECT_EQ(painter->device()->logicalDpiY(), 300);
+    painter->drawLine(0, 0, 300, 300);
     m_printer->EndPrinterPage();
     m_printer->EndDocument();
 
