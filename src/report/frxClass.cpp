@@ -327,9 +327,20 @@ void TfrxComponent::FontChanged() {
 
 void TfrxComponent::PropagateFont() {
     m_parentFont = false;
-    for (TfrxComponent* c : std::as_const(m_objects)) {
-        if (c->ParentFont())
-            c->SetParentFont(true);
+    // Down the tree to every descendant that follows its parent, without recursion: a deep
+    // tree cannot exhaust the stack.
+    QList<std::pair<TfrxComponent*, const TfrxComponent*>> work;
+    for (TfrxComponent* c : std::as_const(m_objects))
+        work.append(std::make_pair(c, static_cast<const TfrxComponent*>(this)));
+    while (!work.isEmpty()) {
+        const auto [c, parent] = work.takeLast();
+        if (!c->m_parentFont)
+            continue;
+        c->m_updatingFont = true;
+        c->m_font->Assign(*parent->Font());
+        c->m_updatingFont = false;
+        for (TfrxComponent* child : std::as_const(c->m_objects))
+            work.append(std::make_pair(child, static_cast<const TfrxComponent*>(c)));
     }
 }
 

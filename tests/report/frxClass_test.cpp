@@ -792,6 +792,8 @@ TEST(Tree, ACircleIsRefusedAndADeepTreeIsFreedWithoutRecursion) {
     root.SetParent(parent); // would make the root its own ancestor
     EXPECT_EQ(root.Parent(), nullptr);
     EXPECT_EQ(root.AllObjects().size(), 100000);
+    root.Font()->SetName(QStringLiteral("Courier New"));
+    EXPECT_EQ(parent->Font()->Name(), QStringLiteral("Courier New"));
     // The root's destructor frees the chain at the end of the test.
 }
 
