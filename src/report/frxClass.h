@@ -27,6 +27,7 @@
 
 class QIODevice;
 class QTimer;
+class TfrxScript;
 namespace platform {
 class Canvas;
 }
@@ -594,6 +595,10 @@ public:
     void BeforePrint() override;
     void AfterPrint() override;
     QByteArray DifferenceText(const TfrxComponent* source) override;
+    // --- evaluation (frxExpression.cpp) ---
+    // Substitutes bracketed expressions in TagStr and URL when they hold "[".
+    void EvaluateContent() override;
+    // --- end of evaluation ---
 
     // Drawing (frxClass_memo.cpp): the device rectangle for a scale and offset, fill and
     // frame. The device rectangle is kept in the fields below.
@@ -766,6 +771,16 @@ public:
     QString ShownText() const override { return Text(); }
     void Assign(const TfrxComponent* source) override;
     QByteArray DifferenceText(const TfrxComponent* source) override;
+
+    // --- evaluation (frxExpression.cpp) ---
+    // The data step: substitutes the bracketed expressions, sets the script's "Value", the
+    // highlight and the blanking of repeated texts.
+    void EvaluateContent() override;
+    // One bracketed part's inner text (with an optional " #" format) -> its text.
+    QString EvaluateAndFormat(const QString& expression);
+    // A value as text under a display format.
+    QString FormatValue(const Variant& value, const TfrxFormat* format) const;
+    // --- end of evaluation ---
 
     // Measuring and drawing (frxClass_memo.cpp).
     void ComputeDeviceRect(double scaleX, double scaleY, double offsetX, double offsetY) override;
@@ -1424,6 +1439,20 @@ public:
     // Variables, Datasets and Style, kept beside the published properties.
     void WriteBinaryProperties(QDataStream& out) const override;
     bool ReadBinaryProperties(QDataStream& in) override;
+
+    // --- evaluation (frxExpression.cpp) ---
+    // The evaluation entry: a name's value, else the expression run through the expression
+    // cache with `script` (the report's own when null) as parent. Errors go into Errors and
+    // are raised.
+    Variant Calc(const QString& expression, TfrxScript* script = nullptr);
+    // The name-resolution chain; false when no source knows the name.
+    bool ResolveName(const QString& name, Variant& value);
+    // The report's script program.
+    TfrxScript* Script();
+    // Empties the expression cache, names the objects and compiles ScriptText; false (and an
+    // entry in Errors) when it does not compile.
+    bool PrepareScript();
+    // --- end of evaluation ---
 
 protected:
     bool Publishes(const char* propertyName) const override;

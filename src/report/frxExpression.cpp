@@ -255,11 +255,16 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     }
     TfrxScript* program = it->second.program.get();
     program->SetParent(script);
-    const bool wasRunning = script->IsRunning();
+    // The main program does not count as running its main block while an expression runs;
+    // restored also when a nested evaluation raises through this one.
+    struct RunningGuard {
+        TfrxScript* s;
+        bool was;
+        ~RunningGuard() { s->SetRunning(was); }
+    } running{script, script->IsRunning()};
     script->SetRunning(false);
     QString error;
     const bool ok = program->CallFunction(it->second.function, {}, value, &error);
-    script->SetRunning(wasRunning);
     if (!ok)
         RaiseError(report, prefix + error);
     return value;
@@ -455,3 +460,45 @@ void frxEvaluateContent(TfrxCustomMemoView* memo) {
 }
 
 } // namespace frx
+
+// --- the members the object model declares for evaluation ------------------------------------
+
+void TfrxView::EvaluateContent() {
+    TfrxReport* report = Report();
+    if (!report)
+        return;
+    auto calcText = [report](const QString& inner) { return report->Calc(inner).ToString(); };
+    QString tag = TagStr();
+    if (tag.contains(QLatin1Char('[')) && frx::frxSubstitute(tag, QStringLiteral("[,]"), calcText))
+        SetTagStr(tag);
+    QString url = URL();
+    if (url.contains(QLatin1Char('[')) && frx::frxSubstitute(url, QStringLiteral("[,]"), calcText))
+        SetURL(url);
+}
+
+void TfrxCustomMemoView::EvaluateContent() {
+    TfrxView::EvaluateContent();
+    frx::frxEvaluateContent(this);
+}
+
+QString TfrxCustomMemoView::EvaluateAndFormat(const QString& expression) {
+    return frx::frxEvaluateAndFormat(this, expression);
+}
+
+QString TfrxCustomMemoView::FormatValue(const Variant& value, const TfrxFormat* format) const {
+    if (!format)
+        return frx::frxFormatValue(value, fkText, QString(), QString());
+    return frx::frxFormatValue(value, format->Kind(), format->FormatStr(), format->DecimalSeparator());
+}
+
+Variant TfrxReport::Calc(const QString& expression, TfrxScript* script) {
+    return frx::frxCalc(this, expression, script);
+}
+
+bool TfrxReport::ResolveName(const QString& name, Variant& value) {
+    return frx::frxResolveName(this, name, value);
+}
+
+TfrxScript* TfrxReport::Script() { return &frx::TfrxReportEvaluation::Of(this)->Script(); }
+
+bool TfrxReport::PrepareScript() { return frx::frxPrepareReportScript(this); }

@@ -35,7 +35,7 @@ struct Fixture {
     // Evaluates the object; the error text when that raises.
     QString Evaluate() {
         try {
-            frxEvaluateContent(memo);
+            static_cast<TfrxReportComponent*>(memo)->EvaluateContent();
         } catch (const TfrxException& e) {
             return S("raised: ") + e.Message();
         }
@@ -285,4 +285,23 @@ TEST(ExpressionFormat, Kinds) {
     };
     for (const Row& r : rows)
         EXPECT_EQ(frxFormatValue(r.value, r.kind, S(r.format), S(r.separator)), S(r.text)) << r.name;
+}
+
+TEST(ExpressionContent, ReportMembersAndTagText) {
+    Fixture f(S("plain"));
+    f.answers[S("id")] = Variant(7);
+    f.memo->SetTagStr(S("row [id]"));
+    f.memo->SetURL(S("http://x/"));
+    EXPECT_EQ(f.Evaluate(), S("plain"));
+    EXPECT_EQ(f.memo->TagStr(), S("row 7"));
+    EXPECT_EQ(f.memo->URL(), S("http://x/"));
+    EXPECT_EQ(f.report.Calc(S("<id> * 2")), Variant(14));
+    Variant v;
+    EXPECT_TRUE(f.report.ResolveName(S("id"), v));
+    EXPECT_EQ(v, Variant(7));
+    EXPECT_FALSE(f.report.ResolveName(S("none"), v));
+    EXPECT_TRUE(v.IsNull());
+    EXPECT_EQ(f.memo->FormatValue(Variant(1.5), f.memo->DisplayFormat()), S("1.5"));
+    EXPECT_TRUE(f.report.PrepareScript());
+    EXPECT_TRUE(f.report.Script()->HasVariable(S("Value")));
 }
