@@ -9,10 +9,12 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QLocale>
+#include <QMetaEnum>
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -381,17 +383,40 @@ void TfrxXMLSerializer::SetProperty(QObject* obj, const QMetaProperty& prop,
                                     const QByteArray& value) {
     switch (frxProps::KindOf(prop)) {
     case Kind::Enum:
-    case Kind::Bool:
-        if (!frxProps::SetEnumName(obj, prop, FromAnsi(value)))
+    case Kind::Bool: {
+        // A number must be one of the enumeration's values: anything else would leave the
+        // property holding a value its type does not have.
+        const QString text = FromAnsi(value);
+        bool isNumber = false;
+        const qlonglong v = text.trimmed().toLongLong(&isNumber);
+        if (isNumber && frxProps::KindOf(prop) == Kind::Enum &&
+            (v < INT_MIN || v > INT_MAX || !prop.enumerator().valueToKey(int(v)))) {
+            AddError(InvalidValue());
+            break;
+        }
+        if (!frxProps::SetEnumName(obj, prop, text))
             AddError(InvalidValue());
         break;
-    case Kind::Integer:
-    case Kind::Set: {
+    }
+    case Kind::Set:
+    case Kind::Integer: {
         bool ok = false;
         const qlonglong v = value.trimmed().toLongLong(&ok);
-        if (!ok)
+        if (!ok) {
             AddError(NotInteger(value));
-        else if (!frxProps::SetOrd(obj, prop, v))
+            break;
+        }
+        if (frxProps::KindOf(prop) == Kind::Set) {
+            const QMetaEnum e = prop.enumerator();
+            qlonglong known = 0;
+            for (int k = 0; k < e.keyCount(); ++k)
+                known |= e.value(k);
+            if (v < 0 || (v & ~known) != 0) {
+                AddError(InvalidValue());
+                break;
+            }
+        }
+        if (!frxProps::SetOrd(obj, prop, v))
             AddError(InvalidValue());
         break;
     }

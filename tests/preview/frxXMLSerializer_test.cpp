@@ -261,7 +261,8 @@ TEST_F(Serializer, AttributesSetPropertiesAndCollectErrors) {
         "Frame.LeftLine.Width=\"3,5\" Font.Name=\"" +
             platform::Gbk("宋体") +
             "\" Frame.Nothing.Width=\"1\" NoSuchProperty=\"1\" HAlign=\"haNowhere\" "
-            "TagStr=\"a&#60;b&quot;\" ParentFont=\"False\" Rotation=\"abc\"",
+            "TagStr=\"a&#60;b&quot;\" ParentFont=\"False\" Rotation=\"abc\" ShiftMode=\"14\" "
+            "Frame.Typ=\"16\"",
         &memo);
     EXPECT_EQ(memo.Name(), QStringLiteral("Keep"));
     EXPECT_DOUBLE_EQ(double(memo.Left()), 1.5);
@@ -271,7 +272,8 @@ TEST_F(Serializer, AttributesSetPropertiesAndCollectErrors) {
     EXPECT_EQ(memo.HAlign(), haRight);
     EXPECT_EQ(memo.VAlign(), vaCenter);
     EXPECT_FALSE(memo.WordWrap());
-    EXPECT_EQ(memo.Frame()->Typ(), ftTop | ftBottom);
+    EXPECT_EQ(memo.Frame()->Typ(), ftTop | ftBottom); // 16 is no set of frame lines
+    EXPECT_EQ(memo.ShiftMode(), smAlways);             // 14 is no shift mode
     EXPECT_DOUBLE_EQ(double(memo.Frame()->LeftLine()->Width()), 3.5);
     EXPECT_EQ(memo.Font()->Name(), QStringLiteral("宋体"));
     EXPECT_EQ(memo.TagStr(), QStringLiteral("a<b\""));
