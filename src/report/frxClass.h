@@ -765,6 +765,9 @@ public:
     // Page count and copy number for the [TotalPages#] and [CopyName#] markers.
     int TotalPagesValue = 0;
     int CopyNumber = 0;
+    // Scale of the page on the printed sheet, handed over with the page count while printing
+    // (1 otherwise); the text layout sizes printer fonts with it.
+    long double PrintScale = 1;
 
     void BeforePrint() override;
     void AfterPrint() override;
