@@ -219,9 +219,17 @@ void PainterCanvas::ExtTextOut(int x, int y, QStringView text, const int* advanc
     for (qsizetype i = 0; i < n; ++i)
         total += advances[i];
 
-    m_painter->save();
-    if (clip)
+    // Clipping costs more than the glyphs of a short line: clip only a line that reaches out
+    // of its rectangle.
+    // Glyphs may overhang their cell (italics, accents): leave a quarter of the height spare.
+    const int spare = m_font.Height / 4 + 1;
+    const Rect ink{x + std::min(0, total) - spare, y - spare, x + std::max(0, total) + spare,
+                   y + TextHeight() + spare};
+    const bool clipHere = clip && ink.Intersected(*clip) != ink;
+    if (clipHere) {
+        m_painter->save();
         m_painter->setClipRect(clip->ToQRect(), Qt::IntersectClip);
+    }
     if (!m_transparent)
         m_painter->fillRect(QRect(x + std::min(0, total), y, std::abs(total), TextHeight()),
                             m_background);
@@ -264,7 +272,8 @@ void PainterCanvas::ExtTextOut(int x, int y, QStringView text, const int* advanc
         positions.append(QPointF(x + offsets[static_cast<size_t>(at)], baseline));
     }
     flush();
-    m_painter->restore();
+    if (clipHere)
+        m_painter->restore();
 }
 
 } // namespace platform

@@ -1,87 +1,124 @@
-// Measuring and drawing of views and text objects.
-//
-// These bodies measure with the font realised at 600 dpi and draw each line with the device's
-// own advances; the printer-quality layout (advances stretched to the 600-dpi line lengths,
-// line positions spread to the 600-dpi block height) replaces them through the report's text
-// layout object.
+// Measuring and drawing of views and text objects. Text goes through the report's layout
+// object (report/frxGraphicUtils): measured at 600 dpi, drawn stretched to those lengths.
 
 #include "report/frxClass.h"
 
 #include "platform/Canvas.h"
-#include "platform/CanvasFont.h"
+#include "report/frxGraphicUtils.h"
+#include "report/frxVariables.h"
 
-#include <cmath>
+#include <QObject>
+
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
-// Every conversion to whole device units rounds halves to the even neighbour.
-int Round(long double v) { return static_cast<int>(std::nearbyint(v)); }
+int Round(long double v) { return frxRoundEven(v); }
 
-constexpr long double kMeasureDpi = 600;
-constexpr long double kScreenDpi = 96;
-constexpr long double kMeasureScale = kMeasureDpi / kScreenDpi; // 6.25
-
-// Size in whole points of a font given by its pixel height at 96 dpi.
-int FontSizeOf(const TfrxFont& font) {
-    return Round(std::abs(font.Height()) * 72.0L / kScreenDpi);
+platform::Rect ToRect(const QRect& r) {
+    return platform::Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-platform::CanvasFont CanvasFontOf(const TfrxFont& font, int pixelHeight) {
-    platform::CanvasFont f;
-    f.Name = font.Name();
-    f.Height = pixelHeight;
-    f.Bold = font.Style().testFlag(fsBold);
-    f.Italic = font.Style().testFlag(fsItalic);
-    f.Underline = font.Style().testFlag(fsUnderline);
-    f.StrikeOut = font.Style().testFlag(fsStrikeOut);
-    f.Color = frxColorToQColor(font.Color());
-    f.Charset = font.Charset();
+// The font as Qt describes it, sized by its pixel height at 96 dpi.
+QFont QtFontOf(const TfrxFont& font) {
+    QFont f(font.Name());
+    f.setPixelSize(std::max(1, std::abs(font.Height())));
+    f.setBold(font.Style().testFlag(frxClass::fsBold));
+    f.setItalic(font.Style().testFlag(frxClass::fsItalic));
+    f.setUnderline(font.Style().testFlag(frxClass::fsUnderline));
+    f.setStrikeOut(font.Style().testFlag(frxClass::fsStrikeOut));
     return f;
 }
 
-// The lines a text breaks into at a width (in 600-dpi units; <= 0: no wrapping). Empty
-// source lines still take one line.
-QStringList WrapLines(const QStringList& source, const platform::FontFace& face, long double width,
-                      bool wordWrap) {
-    QStringList out;
-    for (QString line : source) {
-        if (line.isEmpty())
-            line = QStringLiteral(" ");
-        if (!wordWrap || width <= 0 || line.size() < 2 || face.TextWidth(line) < width) {
-            out << line;
-            continue;
-        }
-        qsizetype start = 0;
-        while (start < line.size()) {
-            qsizetype end = start;
-            qsizetype lastBlank = -1;
-            int w = 0;
-            while (end < line.size()) {
-                const int cw = face.TextWidth(QStringView(line).mid(end, 1));
-                if (w + cw > width)
-                    break;
-                if (line[end] == u' ')
-                    lastBlank = end;
-                w += cw;
-                ++end;
-            }
-            if (end >= line.size()) {
-                out << line.mid(start);
-                break;
-            }
-            if (lastBlank > start) {
-                out << line.mid(start, lastBlank - start);
-                start = lastBlank + 1;
-            } else if (end == start) {
-                out << line.mid(start, 1);
-                start += 1;
-            } else {
-                out << line.mid(start, end - start);
-                start = end;
-            }
+// Gaps around the text of a text object, px: margins, frame lines and the drop shadow.
+long double VerticalGaps(const TfrxCustomMemoView& m) {
+    long double g = 2 * m.GapY();
+    const long double w = m.Frame()->Width();
+    if (m.Frame()->Typ().testFlag(frxClass::ftTop))
+        g += (w - 1) / 2;
+    if (m.Frame()->Typ().testFlag(frxClass::ftBottom))
+        g += w / 2;
+    if (m.Frame()->DropShadow())
+        g += m.Frame()->ShadowWidth();
+    return g;
+}
+
+long double HorizontalGaps(const TfrxCustomMemoView& m) {
+    long double g = 2 * m.GapX();
+    const long double w = m.Frame()->Width();
+    if (m.Frame()->Typ().testFlag(frxClass::ftLeft))
+        g += (w - 1) / 2;
+    if (m.Frame()->Typ().testFlag(frxClass::ftRight))
+        g += w / 2;
+    if (m.Frame()->DropShadow())
+        g += m.Frame()->ShadowWidth();
+    return g;
+}
+
+// The object's lines; a line that still holds a line break (set from outside without being
+// split) is split here so that no break character reaches the canvas.
+QStringList SourceLines(const TfrxCustomMemoView& m) {
+    const QStringList& lines = m.Memo();
+    for (const QString& l : lines) {
+        for (QChar c : l) {
+            if (c == u'\r' || c == u'\n' || c == QChar(0x2028))
+                return TfrxCustomMemoView::SplitLines(m.Text());
         }
     }
-    return out;
+    return lines;
+}
+
+const platform::Rect kUnbounded{0, 0, 10000, 10000};
+
+// Each report has its own layout object, made when one of its objects is first measured and
+// freed with the report; objects outside a report share the process-wide one.
+TfrxDrawText* LayoutObject(const TfrxComponent& c) {
+    TfrxReport* report = c.Report();
+    if (!report)
+        return frxDrawText();
+    static std::unordered_map<const TfrxReport*, std::unique_ptr<TfrxDrawText>> perReport;
+    auto it = perReport.find(report);
+    if (it == perReport.end()) {
+        it = perReport.emplace(report, std::make_unique<TfrxDrawText>()).first;
+        QObject::connect(report, &QObject::destroyed, [report] { perReport.erase(report); });
+    }
+    return it->second.get();
+}
+
+void SetDrawParams(TfrxDrawText* dt, const TfrxCustomMemoView& m) {
+    const TfrxFont& font = m.Highlight()->Active() ? *m.Highlight()->Font() : *m.Font();
+    dt->SetFont(QtFontOf(font), frxColorToQColor(font.Color()), font.Charset());
+    dt->SetOptions(m.WordWrap(), m.AllowHTMLTags(), m.Rotation(), m.Wysiwyg(), m.Clipped(),
+                   m.WordBreak(), m.RTLReading());
+    dt->SetGaps(m.LineSpacing(), m.CharSpacing(), m.ParagraphGap());
+}
+
+// "[TOTALPAGES#]" (any case) becomes the page count; "[COPYNAME#]" the global variable
+// "CopyName" + copy number, or nothing when there is no such variable.
+void ReplaceMarkers(TfrxCustomMemoView& m) {
+    static const QString totalPages = QStringLiteral("[TOTALPAGES#]");
+    static const QString copyName = QStringLiteral("[COPYNAME#]");
+    bool hasTotal = false, hasCopy = false;
+    for (const QString& l : m.Memo()) {
+        hasTotal = hasTotal || l.contains(totalPages, Qt::CaseInsensitive);
+        hasCopy = hasCopy || l.contains(copyName, Qt::CaseInsensitive);
+    }
+    if (!hasTotal && !hasCopy)
+        return;
+    QString copy;
+    if (hasCopy) {
+        const TfrxVariables& globals = frxGlobalVariables();
+        const int i = globals.IndexOf(QStringLiteral("CopyName") + QString::number(m.CopyNumber));
+        if (i >= 0)
+            copy = globals.Items(i).Value.ToString();
+    }
+    QStringList lines = m.Memo();
+    for (QString& l : lines) {
+        l.replace(totalPages, QString::number(m.TotalPagesValue), Qt::CaseInsensitive);
+        l.replace(copyName, copy, Qt::CaseInsensitive);
+    }
+    m.SetMemo(lines);
 }
 
 } // namespace
@@ -109,13 +146,19 @@ void TfrxView::ComputeDeviceRect(double scaleX, double scaleY, double offsetX, d
 }
 
 void TfrxView::DrawBackground(platform::Canvas* canvas) {
-    if (!canvas || Color() == clTransparent || BrushStyle() == bsClear)
+    if (!canvas || BrushStyle() == bsClear)
         return;
-    platform::Brush brush;
-    brush.Color = frxColorToQColor(Color());
-    brush.Style = static_cast<platform::BrushStyle>(BrushStyle());
-    canvas->SetBrush(brush);
-    canvas->FillRect(platform::Rect{FX, FY, FX1, FY1});
+    const platform::Rect r{FX, FY, FX1, FY1};
+    if (Color() != clTransparent) {
+        canvas->SetBrush(platform::Brush{frxColorToQColor(Color()), platform::BrushStyle::Solid});
+        canvas->FillRect(r);
+    }
+    if (BrushStyle() != bsSolid) {
+        // Hatch lines in the frame colour over the fill.
+        canvas->SetBrush(platform::Brush{frxColorToQColor(Frame()->Color()),
+                                         static_cast<platform::BrushStyle>(BrushStyle())});
+        canvas->FillRect(r);
+    }
 }
 
 void TfrxView::DrawFrame(platform::Canvas* canvas) {
@@ -127,13 +170,13 @@ void TfrxView::DrawFrame(platform::Canvas* canvas) {
     pen.Width = std::max(1, FFrameWidth);
     canvas->SetPen(pen);
     if (typ.testFlag(ftLeft))
-        canvas->DrawLine(QPoint(FX, FY), QPoint(FX, FY1));
+        canvas->DrawLine(QPoint(FX, FY), QPoint(FX, FY1 + 1));
     if (typ.testFlag(ftRight))
-        canvas->DrawLine(QPoint(FX1, FY), QPoint(FX1, FY1));
+        canvas->DrawLine(QPoint(FX1, FY), QPoint(FX1, FY1 + 1));
     if (typ.testFlag(ftTop))
-        canvas->DrawLine(QPoint(FX, FY), QPoint(FX1, FY));
+        canvas->DrawLine(QPoint(FX, FY), QPoint(FX1 + 1, FY));
     if (typ.testFlag(ftBottom))
-        canvas->DrawLine(QPoint(FX, FY1), QPoint(FX1, FY1));
+        canvas->DrawLine(QPoint(FX, FY1), QPoint(FX1 + 1, FY1));
 }
 
 void TfrxView::Draw(platform::Canvas* canvas, double scaleX, double scaleY, double offsetX,
@@ -165,80 +208,57 @@ void TfrxCustomMemoView::ComputeDeviceRect(double scaleX, double scaleY, double 
     m_textRect = QRect(left, top, right - left, bottom - top);
 }
 
-namespace {
-
-// Gaps around the text of a text object, px.
-long double VerticalGaps(const TfrxCustomMemoView& m) {
-    long double g = 2 * m.GapY();
-    const long double w = m.Frame()->Width();
-    if (m.Frame()->Typ().testFlag(ftTop))
-        g += (w - 1) / 2;
-    if (m.Frame()->Typ().testFlag(ftBottom))
-        g += w / 2;
-    if (m.Frame()->DropShadow())
-        g += m.Frame()->ShadowWidth();
-    return g;
-}
-
-long double HorizontalGaps(const TfrxCustomMemoView& m) {
-    long double g = 2 * m.GapX();
-    const long double w = m.Frame()->Width();
-    if (m.Frame()->Typ().testFlag(ftLeft))
-        g += (w - 1) / 2;
-    if (m.Frame()->Typ().testFlag(ftRight))
-        g += w / 2;
-    if (m.Frame()->DropShadow())
-        g += m.Frame()->ShadowWidth();
-    return g;
-}
-
-const TfrxFont& ActiveFont(const TfrxCustomMemoView& m) {
-    return m.Highlight()->Active() ? *m.Highlight()->Font() : *m.Font();
-}
-
-// Lines of the object's text at 600 dpi, wrapped at its text width at scale 1 (no wrapping
-// with AutoWidth), and the measured line height in px.
-QStringList MeasuredLines(TfrxCustomMemoView& m, platform::FontFacePtr& face, long double& lineHeight) {
-    const int size = FontSizeOf(ActiveFont(m));
-    const int measureHeight = Round(size * kMeasureDpi / 72);
-    face = platform::FontFace::Get(CanvasFontOf(ActiveFont(m), measureHeight));
-    lineHeight = measureHeight / kMeasureScale;
-    long double width = 0;
-    if (!m.AutoWidth()) {
-        m.ComputeDeviceRect(1, 1, 0, 0);
-        width = Round(m.TextRect().width() * kMeasureScale);
-    }
-    return WrapLines(m.Memo(), *face, width, m.WordWrap() && !m.AutoWidth());
-}
-
-} // namespace
-
 long double TfrxCustomMemoView::CalcHeight() {
-    platform::FontFacePtr face;
-    long double lineHeight = 0;
-    const QStringList lines = MeasuredLines(*this, face, lineHeight);
-    const long double textHeight =
-        m_memo.isEmpty() ? 0 : lines.size() * (lineHeight + LineSpacing());
-    return Round(textHeight + VerticalGaps(*this));
+    TfrxDrawText* dt = LayoutObject(*this);
+    TfrxDrawTextLock lock(dt);
+    SetDrawParams(dt, *this);
+    platform::Rect r = kUnbounded;
+    if (!AutoWidth()) {
+        ComputeDeviceRect(1, 1, 0, 0);
+        r = ToRect(m_textRect);
+    }
+    dt->SetRectangles(r, r, 1, 1, 1);
+    dt->SetText(SourceLines(*this));
+    return Round(dt->CalcHeight() + VerticalGaps(*this));
 }
 
 long double TfrxCustomMemoView::CalcWidth() {
-    platform::FontFacePtr face;
-    long double lineHeight = 0;
-    const QStringList lines = MeasuredLines(*this, face, lineHeight);
-    long double widest = 0;
-    if (!m_memo.isEmpty()) {
-        for (const QString& line : lines)
-            widest = std::max<long double>(widest, face->TextWidth(line));
+    TfrxDrawText* dt = LayoutObject(*this);
+    TfrxDrawTextLock lock(dt);
+    SetDrawParams(dt, *this);
+    platform::Rect r = kUnbounded;
+    if (!AutoWidth()) {
+        ComputeDeviceRect(1, 1, 0, 0);
+        r = ToRect(m_textRect);
     }
-    return widest / kMeasureScale + HorizontalGaps(*this);
+    dt->SetRectangles(r, r, 1, 1, 1);
+    dt->SetText(SourceLines(*this));
+    return dt->CalcWidth() + HorizontalGaps(*this);
 }
 
 void TfrxCustomMemoView::Draw(platform::Canvas* canvas, double scaleX, double scaleY,
                               double offsetX, double offsetY) {
+    if (!IsDesigning())
+        ReplaceMarkers(*this);
+
+    // The highlight's fill colour stands in for the object's only while it is drawn.
+    struct ColorRestore {
+        TfrxView* view;
+        TColor color;
+        ~ColorRestore() { view->SetColor(color); }
+    } restore{this, Color()};
+    TfrxDrawText* dt = LayoutObject(*this);
+    TfrxDrawTextLock lock(dt);
+    SetDrawParams(dt, *this);
+    if (Highlight()->Active())
+        SetColor(Highlight()->Color());
+    const QStringList lines = SourceLines(*this);
+
     if (AutoWidth() && !IsDesigning()) {
+        dt->SetRectangles(kUnbounded, kUnbounded, 1, 1, 1);
+        dt->SetText(lines);
         const long double oldWidth = Width();
-        const long double newWidth = CalcWidth();
+        const long double newWidth = dt->CalcWidth() + HorizontalGaps(*this);
         SetWidth(newWidth);
         if (HAlign() == haRight)
             SetLeft(Left() + (oldWidth - newWidth));
@@ -247,42 +267,22 @@ void TfrxCustomMemoView::Draw(platform::Canvas* canvas, double scaleX, double sc
         if (Parent())
             Parent()->LayOutChildren();
     }
-    platform::FontFacePtr face;
-    long double lineHeight = 0;
-    const QStringList lines = m_memo.isEmpty() ? QStringList() : MeasuredLines(*this, face, lineHeight);
 
+    // The wrapping width is always the one at scale 1; the device rectangle is computed last
+    // so the view's fields describe the device for the background and the frame.
+    ComputeDeviceRect(1, 1, 0, 0);
+    const platform::Rect layoutRect = ToRect(m_textRect);
     ComputeDeviceRect(scaleX, scaleY, offsetX, offsetY);
-    const TColor savedColor = Color();
-    if (Highlight()->Active())
-        SetColor(Highlight()->Color());
+    const platform::Rect deviceRect = ToRect(m_textRect);
+    const long double printScale = IsPrinting() ? PrintScale : 1;
+
+    dt->SetRectangles(layoutRect, deviceRect, printScale, scaleX, scaleY);
+    dt->SetText(lines);
+    dt->SetParagraphEnds(FirstParaBreak(), LastParaBreak());
+
     DrawBackground(canvas);
     DrawFrame(canvas);
-    SetColor(savedColor);
-    if (!canvas || lines.isEmpty())
-        return;
-
-    const int size = FontSizeOf(ActiveFont(*this));
-    const int deviceHeight = canvas->IsPrinter() ? Round(canvas->DpiY() * size / 72.0L)
-                                                 : Round(size * scaleY * kScreenDpi / 72);
-    canvas->SetFont(CanvasFontOf(ActiveFont(*this), deviceHeight));
-    canvas->SetBackgroundTransparent(true);
-    const int advance = deviceHeight + Round(LineSpacing() * scaleY);
-    const int blockHeight = advance * static_cast<int>(lines.size());
-    const QRect r = m_textRect;
-    int y = r.top();
-    if (VAlign() == vaBottom)
-        y += r.height() - blockHeight;
-    else if (VAlign() == vaCenter)
-        y += Round((r.height() - blockHeight) / 2.0L);
-    const platform::Rect clip{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-    for (const QString& line : lines) {
-        const int w = canvas->TextWidth(line);
-        int x = r.left();
-        if (HAlign() == haCenter)
-            x += Round((r.width() - w) / 2.0L);
-        else if (HAlign() == haRight)
-            x += r.width() - w;
-        canvas->ExtTextOut(x, y, line, nullptr, Clipped() ? &clip : nullptr, RTLReading());
-        y += advance;
-    }
+    if (canvas)
+        dt->DrawText(*canvas, static_cast<TfrxDrawText::HAlign>(HAlign()),
+                     static_cast<TfrxDrawText::VAlign>(VAlign()));
 }

@@ -115,5 +115,17 @@ private:
     std::vector<int> m_deviceWidths;
 };
 
+// Holds a layout object's lock for a scope, so an exception cannot leave the busy flag set.
+class TfrxDrawTextLock {
+public:
+    explicit TfrxDrawTextLock(TfrxDrawText* dt) : m_dt(dt) { m_dt->Lock(); }
+    ~TfrxDrawTextLock() { m_dt->Unlock(); }
+    TfrxDrawTextLock(const TfrxDrawTextLock&) = delete;
+    TfrxDrawTextLock& operator=(const TfrxDrawTextLock&) = delete;
+
+private:
+    TfrxDrawText* m_dt;
+};
+
 // The layout object for text objects that belong to no report.
 TfrxDrawText* frxDrawText();
