@@ -437,8 +437,9 @@ void TfrxComponent::CopyWithChildren(const TfrxComponent* source) {
     Clear();
     Assign(source);
     // Iteratively, so that a deep tree cannot exhaust the stack.
+    QHash<const QObject*, TfrxComponent*> copies{{source, this}};
     QList<std::pair<const TfrxComponent*, TfrxComponent*>> work;
-    work.append({source, this});
+    work.append(std::make_pair(source, this));
     while (!work.isEmpty()) {
         const auto [from, to] = work.takeLast();
         for (const TfrxComponent* child : from->m_objects) {
@@ -451,7 +452,17 @@ void TfrxComponent::CopyWithChildren(const TfrxComponent* source) {
             copy->SetParent(to);
             copy->Assign(child);
             copy->SetName(child->Name());
-            work.append({child, copy});
+            copies.insert(child, copy);
+            work.append(std::make_pair(child, copy));
+        }
+    }
+    // References between objects of the copied tree point to the copies.
+    for (TfrxComponent* copy : std::as_const(copies)) {
+        for (const QMetaProperty& p : frxProps::Published(copy)) {
+            if (frxProps::KindOf(p) != frxProps::Kind::Reference || !frxProps::IsStored(copy, p))
+                continue;
+            if (TfrxComponent* target = copies.value(frxProps::GetObject(copy, p), nullptr))
+                frxProps::SetObject(copy, p, target);
         }
     }
 }

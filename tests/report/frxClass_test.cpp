@@ -812,3 +812,26 @@ TEST(Paper, InteractivePageTakesThePrinterDefaults) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Copying, ReferencesInsideTheCopiedTreePointToTheCopies) {
+    TfrxReportPage page;
+    auto* first = new TfrxMemoView(&page);
+    first->SetName(QStringLiteral("Memo1"));
+    auto* second = new TfrxMemoView(&page);
+    second->SetName(QStringLiteral("Memo2"));
+    first->SetFlowTo(second);
+    TfrxMemoView outside;
+    second->SetFlowTo(&outside);
+
+    TfrxReportPage copy;
+    copy.CopyWithChildren(&page);
+    auto* copyFirst = qobject_cast<TfrxMemoView*>(copy.FindObject(QStringLiteral("Memo1")));
+    auto* copySecond = qobject_cast<TfrxMemoView*>(copy.FindObject(QStringLiteral("Memo2")));
+    ASSERT_TRUE(copyFirst && copySecond);
+    EXPECT_EQ(copyFirst->FlowTo(), copySecond);
+    EXPECT_EQ(copySecond->FlowTo(), &outside);
+}
+
+} // namespace
