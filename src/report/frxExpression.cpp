@@ -5,6 +5,7 @@
 
 #include "platform/LocaleInfo.h"
 
+#include <QDateTime>
 #include <QLocale>
 
 namespace {
@@ -112,6 +113,10 @@ void TfrxReportEvaluation::BindNames() {
 bool frxPrepareReportScript(TfrxReport* report) {
     TfrxReportEvaluation* e = TfrxReportEvaluation::Of(report);
     e->ClearCache(report->ScriptLanguage());
+    // The engine sets the start again when it runs; until then "Date" and "Time" are now.
+    const QDateTime now = QDateTime::currentDateTime();
+    e->Engine.StartDate = now.date();
+    e->Engine.StartTime = now.time();
     for (TfrxComponent* c : report->AllObjects())
         c->BeforeStartReport();
     e->BindNames();
@@ -202,7 +207,7 @@ bool frxResolveName(TfrxReport* report, const QString& name, Variant& value) {
     const int vi = report->Variables().IndexOf(name);
     if (vi >= 0) {
         const Variant v = report->Variables().Items(vi).Value;
-        if (v.IsString() && !v.StringValue().contains(Q("\r\n")) && !v.StringValue().trimmed().isEmpty())
+        if (v.IsString() && !v.StringValue().contains(Q("\r\n")))
             value = frxCalc(report, v.StringValue());
         else
             value = v;
@@ -375,10 +380,14 @@ QString frxFormatValue(const Variant& value, TfrxFormatKind kind, const QString&
             const qsizetype comma = formatStr.indexOf(QLatin1Char(','));
             const QString yes = comma < 0 ? formatStr : formatStr.left(comma);
             const QString no = comma < 0 ? QString() : formatStr.mid(comma + 1);
-            bool b = false;
-            const bool isTrue = (value.IsBoolean() && value.BoolValue()) ||
-                                (!value.IsBoolean() && !value.IsBlank() && value.TryToBool(b) && b &&
-                                 value.ToFloat() == -1);
+            // Equal to true: the boolean itself, the text "True", or the number true stands for.
+            bool isTrue = false;
+            if (value.IsBoolean())
+                isTrue = value.BoolValue();
+            else if (value.IsString())
+                isTrue = value.StringValue().trimmed().compare(Q("True"), Qt::CaseInsensitive) == 0;
+            else if (value.IsNumeric())
+                isTrue = value.ToFloat() == -1;
             return isTrue ? yes : no;
         }
         }

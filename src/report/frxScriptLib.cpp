@@ -104,10 +104,7 @@ Val Abs(std::vector<Val>& a) {
 }
 
 Val DateFn(std::vector<Val>&) { return V(Variant(QDate::currentDate())); }
-Val TimeFn(std::vector<Val>&) {
-    return V(Variant::FromDays(frx::DateTimeToDays(QDateTime::currentDateTime()) -
-                               std::floor(frx::DateTimeToDays(QDateTime::currentDateTime()))));
-}
+Val TimeFn(std::vector<Val>&) { return V(Variant(QTime::currentTime())); }
 Val NowFn(std::vector<Val>&) { return V(Variant(QDateTime::currentDateTime())); }
 
 Val FormatFloat(std::vector<Val>& a) {

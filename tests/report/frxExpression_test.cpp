@@ -282,6 +282,9 @@ TEST(ExpressionFormat, Kinds) {
         {"boolean true", Variant(true), fkBoolean, "Yes,No", "", "Yes"},
         {"boolean false", Variant(false), fkBoolean, "Yes,No", "", "No"},
         {"boolean other value", Variant(S("x")), fkBoolean, "Yes,No", "", "No"},
+        {"boolean from text", Variant(S("true")), fkBoolean, "Yes,No", "", "Yes"},
+        {"boolean from the number true stands for", Variant(-1), fkBoolean, "Yes,No", "", "Yes"},
+        {"boolean without comma", Variant(false), fkBoolean, "Yes", "", ""},
     };
     for (const Row& r : rows)
         EXPECT_EQ(frxFormatValue(r.value, r.kind, S(r.format), S(r.separator)), S(r.text)) << r.name;
@@ -304,4 +307,23 @@ TEST(ExpressionContent, ReportMembersAndTagText) {
     EXPECT_EQ(f.memo->FormatValue(Variant(1.5), f.memo->DisplayFormat()), S("1.5"));
     EXPECT_TRUE(f.report.PrepareScript());
     EXPECT_TRUE(f.report.Script()->HasVariable(S("Value")));
+}
+
+TEST(ExpressionCalc, BuiltInNamesComeBeforeTheCallback) {
+    Fixture f(S("[Page#]/[TOTALPAGES] [Line]"));
+    f.answers[S("Page#")] = Variant(S("callback"));
+    TfrxReportEvaluation* e = TfrxReportEvaluation::Of(&f.report);
+    e->Engine.PageIndex = 1;
+    e->Engine.TotalPages = 3;
+    e->Engine.Line = 4;
+    frxGlobalVariables().Set(S("CopyName0"), Variant(S("Copy")));
+    EXPECT_EQ(f.Evaluate(), S("2/3 4"));
+    EXPECT_TRUE(f.asked.isEmpty());
+    EXPECT_EQ(f.report.Calc(S("CopyName#")), Variant(S("Copy")));
+    frxGlobalVariables().Clear();
+
+    ASSERT_TRUE(f.report.PrepareScript());
+    Variant date;
+    ASSERT_TRUE(f.report.ResolveName(S("date"), date));
+    EXPECT_EQ(date, Variant(QDate::currentDate()));
 }
