@@ -57,8 +57,8 @@ Page WorksheetPage() {
     Page p;
     p.page = std::make_unique<TfrxReportPage>();
     p.page->SetPaperSize(9);
-    auto* title = AddMemo(p.page.get(), "Memo7", 260.78757, 79.37013, 306.14193, 34.01577, 27,
-                          true, {QStringLiteral("数  学  运  算  练  习"), QString()});
+    auto* title = AddMemo(p.page.get(), "Memo7", 260.78757, 79.37013, 306.14193, 34.01577, 27, true,
+                          {QStringLiteral("数  学  运  算  练  习"), QString()});
     auto* header = AddMemo(
         p.page.get(), "Memo6", 56.69295, 158.74026, 710.55164, 30.23624, 16, true,
         {QStringLiteral("题数：100      姓名                      年级         班级             "

@@ -43,7 +43,16 @@ struct Pen {
     PenStyle Style = PenStyle::Solid;
 };
 
-enum class BrushStyle { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
+enum class BrushStyle {
+    Solid,
+    Clear,
+    Horizontal,
+    Vertical,
+    FDiagonal,
+    BDiagonal,
+    Cross,
+    DiagCross
+};
 
 struct Brush {
     QColor Color = Qt::white;

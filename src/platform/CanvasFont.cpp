@@ -46,9 +46,13 @@ QStringList FallbackFamilies(const QString& name, const QString& primaryFamily) 
     return out;
 }
 
-bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp < 0xA0); }
+bool IsControl(char32_t cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp < 0xA0);
+}
 
-int RoundHalfEven(qreal v) { return static_cast<int>(std::nearbyint(v)); }
+int RoundHalfEven(qreal v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 } // namespace
 

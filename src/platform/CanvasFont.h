@@ -84,12 +84,12 @@ private:
     bool m_italic;
     int m_ascent = 0;
     int m_descent = 0;
-    mutable std::vector<QRawFont> m_faces;      // measuring faces (no hinting)
-    mutable std::vector<QRawFont> m_drawFaces;  // same faces prepared for drawing
+    mutable std::vector<QRawFont> m_faces;       // measuring faces (no hinting)
+    mutable std::vector<QRawFont> m_drawFaces;   // same faces prepared for drawing
     mutable std::vector<QRawFont> m_designFaces; // same faces at their em size
     mutable std::vector<QString> m_fallbackFamilies;
     mutable std::vector<bool> m_fallbackTried;
-    mutable std::vector<int> m_fallbackSlot;    // fallback family -> face index, -1 unknown
+    mutable std::vector<int> m_fallbackSlot; // fallback family -> face index, -1 unknown
     mutable std::array<std::unique_ptr<Page>, 256> m_bmp;
     mutable std::unordered_map<char32_t, Glyph> m_astral;
 };

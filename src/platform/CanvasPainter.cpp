@@ -15,26 +15,40 @@ namespace {
 
 Qt::PenStyle ToQt(PenStyle s) {
     switch (s) {
-    case PenStyle::Solid: return Qt::SolidLine;
-    case PenStyle::Dash: return Qt::DashLine;
-    case PenStyle::Dot: return Qt::DotLine;
-    case PenStyle::DashDot: return Qt::DashDotLine;
-    case PenStyle::DashDotDot: return Qt::DashDotDotLine;
-    case PenStyle::Clear: return Qt::NoPen;
+    case PenStyle::Solid:
+        return Qt::SolidLine;
+    case PenStyle::Dash:
+        return Qt::DashLine;
+    case PenStyle::Dot:
+        return Qt::DotLine;
+    case PenStyle::DashDot:
+        return Qt::DashDotLine;
+    case PenStyle::DashDotDot:
+        return Qt::DashDotDotLine;
+    case PenStyle::Clear:
+        return Qt::NoPen;
     }
     return Qt::SolidLine;
 }
 
 Qt::BrushStyle ToQt(BrushStyle s) {
     switch (s) {
-    case BrushStyle::Solid: return Qt::SolidPattern;
-    case BrushStyle::Clear: return Qt::NoBrush;
-    case BrushStyle::Horizontal: return Qt::HorPattern;
-    case BrushStyle::Vertical: return Qt::VerPattern;
-    case BrushStyle::FDiagonal: return Qt::BDiagPattern;
-    case BrushStyle::BDiagonal: return Qt::FDiagPattern;
-    case BrushStyle::Cross: return Qt::CrossPattern;
-    case BrushStyle::DiagCross: return Qt::DiagCrossPattern;
+    case BrushStyle::Solid:
+        return Qt::SolidPattern;
+    case BrushStyle::Clear:
+        return Qt::NoBrush;
+    case BrushStyle::Horizontal:
+        return Qt::HorPattern;
+    case BrushStyle::Vertical:
+        return Qt::VerPattern;
+    case BrushStyle::FDiagonal:
+        return Qt::BDiagPattern;
+    case BrushStyle::BDiagonal:
+        return Qt::FDiagPattern;
+    case BrushStyle::Cross:
+        return Qt::CrossPattern;
+    case BrushStyle::DiagCross:
+        return Qt::DiagCrossPattern;
     }
     return Qt::SolidPattern;
 }
@@ -159,7 +173,9 @@ void PainterCanvas::ApplyClip() {
     }
 }
 
-void PainterCanvas::SaveClip() { m_clipStack.push_back(ClipState{m_clipped, m_clip}); }
+void PainterCanvas::SaveClip() {
+    m_clipStack.push_back(ClipState{m_clipped, m_clip});
+}
 
 void PainterCanvas::IntersectClip(const Rect& r) {
     m_clip = m_clipped ? m_clip.Intersected(r) : r;

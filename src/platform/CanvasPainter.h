@@ -48,10 +48,10 @@ private:
     int m_dpiX;
     int m_dpiY;
     bool m_printer;
-    Rect m_device;            // the whole device surface
+    Rect m_device; // the whole device surface
     bool m_baseClipped = false;
-    QRegion m_baseRegion;     // the painter's clip when the canvas was made
-    bool m_clipped = false;   // the canvas's own clip
+    QRegion m_baseRegion;   // the painter's clip when the canvas was made
+    bool m_clipped = false; // the canvas's own clip
     Rect m_clip;
     std::vector<ClipState> m_clipStack;
     std::vector<int> m_advances;

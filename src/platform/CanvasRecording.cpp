@@ -16,9 +16,13 @@ CanvasRecord& RecordingCanvas::Add(CanvasRecord::Type kind) {
     return r;
 }
 
-void RecordingCanvas::FillRect(const Rect& r) { Add(CanvasRecord::Type::FillRect).Bounds = r; }
+void RecordingCanvas::FillRect(const Rect& r) {
+    Add(CanvasRecord::Type::FillRect).Bounds = r;
+}
 
-void RecordingCanvas::Rectangle(const Rect& r) { Add(CanvasRecord::Type::Rectangle).Bounds = r; }
+void RecordingCanvas::Rectangle(const Rect& r) {
+    Add(CanvasRecord::Type::Rectangle).Bounds = r;
+}
 
 void RecordingCanvas::DrawLine(QPoint from, QPoint to) {
     CanvasRecord& r = Add(CanvasRecord::Type::Line);
@@ -110,18 +114,31 @@ void RecordingCanvas::Replay(Canvas& target) const {
         target.SetBackgroundTransparent(r.TransparentBackground);
         target.SetBackgroundColor(r.Background);
         switch (r.Kind) {
-        case CanvasRecord::Type::FillRect: target.FillRect(r.Bounds); break;
-        case CanvasRecord::Type::Rectangle: target.Rectangle(r.Bounds); break;
-        case CanvasRecord::Type::Line: target.DrawLine(r.Origin, r.To); break;
-        case CanvasRecord::Type::SaveClip: target.SaveClip(); ++saved; break;
-        case CanvasRecord::Type::IntersectClip: target.IntersectClip(r.Bounds); break;
+        case CanvasRecord::Type::FillRect:
+            target.FillRect(r.Bounds);
+            break;
+        case CanvasRecord::Type::Rectangle:
+            target.Rectangle(r.Bounds);
+            break;
+        case CanvasRecord::Type::Line:
+            target.DrawLine(r.Origin, r.To);
+            break;
+        case CanvasRecord::Type::SaveClip:
+            target.SaveClip();
+            ++saved;
+            break;
+        case CanvasRecord::Type::IntersectClip:
+            target.IntersectClip(r.Bounds);
+            break;
         case CanvasRecord::Type::RestoreClip:
             if (saved > 0) {
                 target.RestoreClip();
                 --saved;
             }
             break;
-        case CanvasRecord::Type::DrawText: target.DrawText(r.Clip, r.Text, r.Flags); break;
+        case CanvasRecord::Type::DrawText:
+            target.DrawText(r.Clip, r.Text, r.Flags);
+            break;
         case CanvasRecord::Type::TextOut:
             target.ExtTextOut(r.Origin.x(), r.Origin.y(), r.Text, r.Advances.data(),
                               r.Clipped ? &r.Clip : nullptr, r.Rtl);

@@ -9,8 +9,16 @@
 namespace platform {
 
 struct CanvasRecord {
-    enum class Type { FillRect, Rectangle, Line, SaveClip, IntersectClip, RestoreClip, DrawText,
-                      TextOut };
+    enum class Type {
+        FillRect,
+        Rectangle,
+        Line,
+        SaveClip,
+        IntersectClip,
+        RestoreClip,
+        DrawText,
+        TextOut
+    };
     Type Kind = Type::FillRect;
     Rect Bounds;               // what the call covers, device pixels (text: its cell box, clipped)
     QString Text;              // DrawText, TextOut: the UTF-16 text
@@ -20,7 +28,7 @@ struct CanvasRecord {
     Rect Clip;                 // TextOut with Clipped: the clip; DrawText: the layout rectangle
     bool Clipped = false;
     bool Rtl = false;
-    unsigned Flags = 0;        // DrawText: TextFormat flags
+    unsigned Flags = 0; // DrawText: TextFormat flags
     CanvasFont Font;
     Pen PenUsed;
     Brush BrushUsed;

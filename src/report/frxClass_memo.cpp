@@ -14,7 +14,9 @@
 
 namespace {
 
-int Round(long double v) { return frxRoundEven(v); }
+int Round(long double v) {
+    return frxRoundEven(v);
+}
 
 platform::Rect ToRect(const QRect& r) {
     return platform::Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};

@@ -16,7 +16,9 @@ bool g_busy = false;
 
 } // namespace
 
-TfrxDrawText::TfrxDrawText() { SetFont(QFont(QStringLiteral("Arial"), 10), Qt::black); }
+TfrxDrawText::TfrxDrawText() {
+    SetFont(QFont(QStringLiteral("Arial"), 10), Qt::black);
+}
 
 void TfrxDrawText::Lock() {
     // A repaint that arrives while preparation processes events waits here until the
@@ -29,9 +31,13 @@ void TfrxDrawText::Lock() {
     g_busy = true;
 }
 
-void TfrxDrawText::Unlock() { g_busy = false; }
+void TfrxDrawText::Unlock() {
+    g_busy = false;
+}
 
-bool TfrxDrawText::Busy() { return g_busy; }
+bool TfrxDrawText::Busy() {
+    return g_busy;
+}
 
 void TfrxDrawText::SetFont(const QFont& font, const QColor& color, int charset) {
     if (font.pixelSize() > 0)
@@ -45,7 +51,8 @@ void TfrxDrawText::SetFont(const QFont& font, const QColor& color, int charset) 
     m_font.StrikeOut = font.strikeOut();
     m_font.Color = color;
     m_font.Charset = charset;
-    m_measureHeight = std::abs(frxRoundEven(m_fontSize * static_cast<long double>(MeasureDpi) / 72));
+    m_measureHeight =
+        std::abs(frxRoundEven(m_fontSize * static_cast<long double>(MeasureDpi) / 72));
     m_measure = FontFace::Get(m_font.Name, m_measureHeight, m_font.Bold, m_font.Italic);
 }
 
@@ -240,8 +247,9 @@ void TfrxDrawText::DrawText(Canvas& canvas, HAlign hAlign, VAlign vAlign) {
     // Device font and its line height.
     CanvasFont font = m_font;
     const int hd =
-        printer ? frxRoundEven(canvas.DpiY() * static_cast<long double>(m_fontSize) * m_printScale / 72)
-                : frxRoundEven(m_fontSize * m_scaleY * ScreenDpi / 72);
+        printer
+            ? frxRoundEven(canvas.DpiY() * static_cast<long double>(m_fontSize) * m_printScale / 72)
+            : frxRoundEven(m_fontSize * m_scaleY * ScreenDpi / 72);
     font.Height = std::abs(hd);
     canvas.SetFont(font);
 

@@ -16,7 +16,9 @@
 #include <vector>
 
 // Rounding of every layout conversion: to the nearest integer, halves to the even neighbour.
-inline int frxRoundEven(long double v) { return static_cast<int>(std::nearbyintl(v)); }
+inline int frxRoundEven(long double v) {
+    return static_cast<int>(std::nearbyintl(v));
+}
 
 class TfrxDrawText {
 public:

@@ -7,8 +7,10 @@
 
 #include "common/TestSupport.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -45,8 +47,10 @@ CanvasFont Font(const char* name, int height, bool bold = false) {
 TEST(FontFace, DesignNamesResolveToInstalledFaces) {
     EXPECT_EQ(FontFace::Get(Font("Arial", 19))->FamilyName().toLower(),
               QStringLiteral("liberation sans"));
-    EXPECT_TRUE(FontFace::Get(Font("宋体", 19))->FamilyName().toLower().startsWith(
-        QStringLiteral("ar pl uming")));
+    EXPECT_TRUE(FontFace::Get(Font("宋体", 19))
+                    ->FamilyName()
+                    .toLower()
+                    .startsWith(QStringLiteral("ar pl uming")));
 }
 
 // Arial's design advances are 1139 units for digits, 569 for the blank and 1933 for "W" in an
@@ -86,7 +90,8 @@ TEST(FontFace, ChineseInArialComesFromAFallbackFaceNotABox) {
 
 TEST(FontFace, AdvancesPerUtf16UnitWithSurrogatesAndControls) {
     FontFacePtr face = FontFace::Get(Font("Arial", 19));
-    const QString text = QStringLiteral("a\t") + QString::fromUcs4(U"\U0001D400") + QStringLiteral("b");
+    const QString text =
+        QStringLiteral("a\t") + QString::fromUcs4(U"\U0001D400") + QStringLiteral("b");
     ASSERT_EQ(text.size(), 5);
     int adv[5] = {-1, -1, -1, -1, -1};
     face->Advances(text, adv);
@@ -108,6 +113,26 @@ TEST(PainterCanvas, ReadsResolutionAndPrinterFlagFromTheDevice) {
     EXPECT_EQ(canvas.DpiY(), 600);
     EXPECT_FALSE(canvas.IsPrinter());
     EXPECT_FALSE(canvas.IsRecording());
+}
+
+TEST(PainterCanvas, PdfWriterIsAPrinterAtItsResolution) {
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setResolution(600);
+        QPainter p(&writer);
+        PainterCanvas canvas(&p);
+        EXPECT_TRUE(canvas.IsPrinter());
+        EXPECT_EQ(canvas.DpiX(), 600);
+        EXPECT_EQ(canvas.DpiY(), 600);
+        canvas.SetFont(Font("Arial", 117, true));
+        canvas.ExtTextOut(100, 100, QStringLiteral("数学 1 + 2 = 3"), nullptr, nullptr, false);
+    }
+    EXPECT_TRUE(pdf.data().startsWith("%PDF"));
+    // Both faces are embedded: the Latin one and the Song face for the Chinese characters.
+    EXPECT_TRUE(pdf.data().contains("LiberationSans")) << pdf.data().size();
+    EXPECT_TRUE(pdf.data().contains("UMing"));
 }
 
 TEST(PainterCanvas, DrawsChineseInAnArialFontAsGlyphs) {
@@ -174,10 +199,14 @@ TEST(PainterCanvas, FormattedTextNeverTreatsAmpersandAsAnAccelerator) {
     PainterCanvas canvas(&p);
     canvas.SetFont(Font("Arial", 19));
     const Rect box{0, 0, 200, 40};
-    const Rect one = canvas.DrawText(box, QStringLiteral("&"), TextFormat::CalcRect | TextFormat::SingleLine);
-    const Rect two = canvas.DrawText(box, QStringLiteral("&&"), TextFormat::CalcRect | TextFormat::SingleLine);
-    const Rect plain = canvas.DrawText(box, QStringLiteral("AB"), TextFormat::CalcRect | TextFormat::SingleLine);
-    const Rect marked = canvas.DrawText(box, QStringLiteral("A&B"), TextFormat::CalcRect | TextFormat::SingleLine);
+    const Rect one =
+        canvas.DrawText(box, QStringLiteral("&"), TextFormat::CalcRect | TextFormat::SingleLine);
+    const Rect two =
+        canvas.DrawText(box, QStringLiteral("&&"), TextFormat::CalcRect | TextFormat::SingleLine);
+    const Rect plain =
+        canvas.DrawText(box, QStringLiteral("AB"), TextFormat::CalcRect | TextFormat::SingleLine);
+    const Rect marked =
+        canvas.DrawText(box, QStringLiteral("A&B"), TextFormat::CalcRect | TextFormat::SingleLine);
     EXPECT_NEAR(two.Width(), 2 * one.Width(), 1);
     EXPECT_GT(marked.Width(), plain.Width());
 }
@@ -215,7 +244,8 @@ TEST(RecordingCanvas, KeepsTextOutputInOrderWithBoundsAndAdvances) {
     EXPECT_TRUE(texts[0]->Clipped);
     const int h = rec.TextHeight();
     EXPECT_EQ(texts[0]->Bounds, (Rect{10, 5, 35, 5 + h})) << "the cell box cut by the clip";
-    EXPECT_EQ(texts[1]->Advances, (std::vector<int>{FontFace::Get(Font("Arial", 19))->GlyphFor(U'x').Advance}));
+    EXPECT_EQ(texts[1]->Advances,
+              (std::vector<int>{FontFace::Get(Font("Arial", 19))->GlyphFor(U'x').Advance}));
     EXPECT_TRUE(texts[1]->Rtl);
     ASSERT_EQ(rec.Records().size(), 3u);
     EXPECT_EQ(rec.Records()[0].Kind, CanvasRecord::Type::FillRect);

@@ -26,10 +26,14 @@ QFont Arial(int pixels, bool bold = false) {
 }
 
 // Width at 600 dpi of a text in 19-pixel (14 pt) Arial.
-int W600(const QString& text) { return FontFace::Get(QStringLiteral("Arial"), 117, false, false)->TextWidth(text); }
+int W600(const QString& text) {
+    return FontFace::Get(QStringLiteral("Arial"), 117, false, false)->TextWidth(text);
+}
 
 // Smallest layout width (whole pixels) in which `text` fits on one line.
-int FitWidth(const QString& text) { return static_cast<int>(std::ceil(W600(text) / 6.25)) + 1; }
+int FitWidth(const QString& text) {
+    return static_cast<int>(std::ceil(W600(text) / 6.25)) + 1;
+}
 
 QStringList Lines(const TfrxDrawText& dt) {
     QStringList out;
@@ -121,24 +125,36 @@ TEST(frxDrawText, WrapsAtBlanksBreaksLongWordsAndIsolatesWideCharacters) {
     };
     const QString han = QStringLiteral("一二三四五六");
     const Row rows[] = {
-        {"fits whole", QStringLiteral("ab cd ef"), FitWidth(QStringLiteral("ab cd ef")),
+        {"fits whole",
+         QStringLiteral("ab cd ef"),
+         FitWidth(QStringLiteral("ab cd ef")),
          {QStringLiteral("ab cd ef")}},
-        {"ends before the last blank and drops it", QStringLiteral("ab cd ef"),
-         FitWidth(QStringLiteral("ab cd")), {QStringLiteral("ab cd"), QStringLiteral("ef")}},
-        {"word longer than the width is broken", QStringLiteral("abcdefgh"),
+        {"ends before the last blank and drops it",
+         QStringLiteral("ab cd ef"),
+         FitWidth(QStringLiteral("ab cd")),
+         {QStringLiteral("ab cd"), QStringLiteral("ef")}},
+        {"word longer than the width is broken",
+         QStringLiteral("abcdefgh"),
          FitWidth(QStringLiteral("abc")),
          {QStringLiteral("abc"), QStringLiteral("def"), QStringLiteral("gh")}},
-        {"single wide character stands alone", QStringLiteral("汉字"), 5,
+        {"single wide character stands alone",
+         QStringLiteral("汉字"),
+         5,
          {QStringLiteral("汉"), QStringLiteral("字")}},
-        {"Chinese breaks between any characters", han, FitWidth(QStringLiteral("一二")),
+        {"Chinese breaks between any characters",
+         han,
+         FitWidth(QStringLiteral("一二")),
          {QStringLiteral("一二"), QStringLiteral("三四"), QStringLiteral("五六")}},
-        {"a blank at the line start is no break point", QStringLiteral("ab  cdefgh"),
+        {"a blank at the line start is no break point",
+         QStringLiteral("ab  cdefgh"),
          FitWidth(QStringLiteral("ab")),
          {QStringLiteral("ab"), QStringLiteral(" c"), QStringLiteral("de"), QStringLiteral("fg"),
           QStringLiteral("h")}},
         {"one character is never wrapped", QStringLiteral("W"), 1, {QStringLiteral("W")}},
-        {"blank that overflows ends the line", QStringLiteral("abc def"),
-         FitWidth(QStringLiteral("abc")), {QStringLiteral("abc"), QStringLiteral("def")}},
+        {"blank that overflows ends the line",
+         QStringLiteral("abc def"),
+         FitWidth(QStringLiteral("abc")),
+         {QStringLiteral("abc"), QStringLiteral("def")}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -160,9 +176,9 @@ TEST(frxDrawText, ParagraphGapNarrowsOnlyTheFirstLine) {
 TEST(frxDrawText, ParagraphFlagsPlainTextAndParagraphEnds) {
     Layout l(FitWidth(QStringLiteral("abc")));
     l.dt.SetText({QStringLiteral("abc def ghi"), QString(), QStringLiteral("x")});
-    EXPECT_EQ(Lines(l.dt), (QStringList{QStringLiteral("abc"), QStringLiteral("def"),
-                                        QStringLiteral("ghi"), QStringLiteral(" "),
-                                        QStringLiteral("x")}));
+    EXPECT_EQ(Lines(l.dt),
+              (QStringList{QStringLiteral("abc"), QStringLiteral("def"), QStringLiteral("ghi"),
+                           QStringLiteral(" "), QStringLiteral("x")}));
     EXPECT_EQ(Flags(l.dt), (std::vector<int>{1, 0, 2, 3, 3}));
     EXPECT_EQ(l.dt.PlainText(), QStringLiteral("abc def ghi\r\n \r\nx\r\n"));
     l.dt.SetParagraphEnds(true, true);
@@ -302,7 +318,8 @@ TEST(frxDrawText, PrinterLinesHaveThe600DpiLengthAtThePrinterResolution) {
         // Two lines of 117 + 20 * 6.25 units at 600 dpi, scaled to the device.
         const long double g = 600.0L / r.dpi / r.printScale;
         EXPECT_EQ(records[1]->Origin.y() - records[0]->Origin.y(),
-                  frxRoundEven((20 * s * g * 2 + 117 * 2) / g) - (r.fontHeight + frxRoundEven(20 * s)));
+                  frxRoundEven((20 * s * g * 2 + 117 * 2) / g) -
+                      (r.fontHeight + frxRoundEven(20 * s)));
     }
 }
 
@@ -335,12 +352,17 @@ TEST(frxDrawText, HorizontalAlignmentAndParagraphIndent) {
             const int x = records[i]->Origin.x();
             const long long len = Sum(records[i]->Advances);
             switch (r.align) {
-            case HA::Left: EXPECT_EQ(x, 100 + (i == 0 ? 6 : 0)); break;
-            case HA::Right: EXPECT_EQ(x + len, device.Right - (r.bold ? 1 : 0)); break;
+            case HA::Left:
+                EXPECT_EQ(x, 100 + (i == 0 ? 6 : 0));
+                break;
+            case HA::Right:
+                EXPECT_EQ(x + len, device.Right - (r.bold ? 1 : 0));
+                break;
             case HA::Center:
                 EXPECT_EQ(x, 100 + frxRoundEven((device.Width() - len) / 2.0L));
                 break;
-            default: break;
+            default:
+                break;
             }
         }
     }
@@ -350,7 +372,8 @@ TEST(frxDrawText, CenteredBlockTallerThanTheRectangleStartsAboveAndIsClipped) {
     Layout l(100);
     const Rect device{0, 100, 100, 140};
     l.Zoom(1, device);
-    l.dt.SetText({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+    l.dt.SetText(
+        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     RecordingCanvas rec;
     l.dt.DrawText(rec, HA::Left, VA::Center);
     const auto records = rec.TextRecords();
@@ -379,7 +402,8 @@ TEST(frxDrawText, WithoutWysiwygTheDeviceAdvancesStand) {
     l.dt.DrawText(rec, HA::Left, VA::Top);
     const auto* r = rec.TextRecords().at(0);
     std::vector<int> own(r->Text.size());
-    FontFace::Get(QStringLiteral("Arial"), r->Font.Height, false, false)->Advances(r->Text, own.data());
+    FontFace::Get(QStringLiteral("Arial"), r->Font.Height, false, false)
+        ->Advances(r->Text, own.data());
     EXPECT_EQ(r->Advances, own);
     EXPECT_FALSE(r->Clipped);
 }

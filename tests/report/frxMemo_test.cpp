@@ -144,7 +144,9 @@ TEST(frxMemoView, LongLinesWrapAtTheScaleOneWidth) {
     ASSERT_GT(z1.TextRecords().size(), 2u);
     for (size_t i = 0; i < z1.TextRecords().size(); ++i) {
         EXPECT_EQ(z1.TextRecords()[i]->Text, z2.TextRecords()[i]->Text);
-        EXPECT_LE(std::abs(Sum(z2.TextRecords()[i]->Advances) - 2 * Sum(z1.TextRecords()[i]->Advances)), 1);
+        EXPECT_LE(
+            std::abs(Sum(z2.TextRecords()[i]->Advances) - 2 * Sum(z1.TextRecords()[i]->Advances)),
+            1);
     }
 }
 
@@ -234,8 +236,8 @@ TEST(frxMemoView, PageCountAndCopyMarkersAreReplacedWhenDrawn) {
     Sheet s;
     TfrxMemoView* m = s.Add(0, 0, 400, 50);
     m->SetWordWrap(false);
-    m->SetMemo({QStringLiteral("Page of [totalpages#] - [CopyName#]"),
-                QStringLiteral("[TOTALPAGES#]")});
+    m->SetMemo(
+        {QStringLiteral("Page of [totalpages#] - [CopyName#]"), QStringLiteral("[TOTALPAGES#]")});
     m->TotalPagesValue = 3;
     m->CopyNumber = 2;
     RecordingCanvas rec;
@@ -257,7 +259,8 @@ TEST(frxMemoView, VerticalCenterOfATallBlockStartsAboveTheRectangle) {
     TfrxMemoView* m = s.Add(0, 100, 100, 40);
     m->SetVAlign(vaCenter);
     m->SetLineSpacing(20);
-    m->SetMemo({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+    m->SetMemo(
+        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     RecordingCanvas rec;
     m->Draw(&rec, 1, 1, 0, 0);
     const auto texts = rec.TextRecords();
