@@ -269,3 +269,41 @@ TEST(frxMemoView, VerticalCenterOfATallBlockStartsAboveTheRectangle) {
     for (const auto* t : texts)
         EXPECT_EQ(t->Clip, Rect::FromQRect(m->TextRect()));
 }
+
+TEST(frxMemoView, PrintScaleSizesPrinterFontsOnlyWhilePrinting) {
+    struct Row {
+        const char* name;
+        bool printing;
+        int fontHeight;
+    };
+    const Row rows[] = {
+        {"printing at half scale", true, 58},
+        {"drawn on a printer canvas outside printing", false, 117},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        Sheet s;
+        TfrxMemoView* m = s.WorksheetColumn(2);
+        m->PrintScale = 0.5;
+        m->SetPrinting(r.printing);
+        const long double scale = 600 / 96.0L * (r.printing ? 0.5L : 1);
+        RecordingCanvas printer(600, 600, true);
+        m->Draw(&printer, static_cast<double>(scale), static_cast<double>(scale), 0, 0);
+        const auto texts = printer.TextRecords();
+        ASSERT_EQ(texts.size(), 3u);
+        EXPECT_EQ(texts[0]->Font.Height, r.fontHeight);
+    }
+}
+
+TEST(frxMemoView, WhileDesignedNeitherAutoWidthNorMarkersApply) {
+    Sheet s;
+    TfrxMemoView* m = s.WorksheetColumn(2);
+    m->SetMemo({QStringLiteral("[TotalPages#]")});
+    m->TotalPagesValue = 7;
+    m->SetDesigning(true);
+    RecordingCanvas rec;
+    m->Draw(&rec, 1, 1, 0, 0);
+    EXPECT_DOUBLE_EQ(static_cast<double>(m->Width()), 151.1812);
+    ASSERT_EQ(rec.TextRecords().size(), 1u);
+    EXPECT_EQ(rec.TextRecords()[0]->Text, QStringLiteral("[TotalPages#]"));
+}
