@@ -606,3 +606,13 @@ TEST(XmlSpill, NestedSpilledItemsSurviveTheirParentsSpill) {
     EXPECT_EQ(Save(doc), kHeader + "<r><outer ld=\"0\"><inner ld=\"0\"><leaf v=\"1\"/></inner>"
                                    "</outer></r>");
 }
+
+TEST(XmlSpill, UnusableTemporaryDirectoryRaisesAndKeepsTheItem) {
+    TfrxXMLDocument doc;
+    FillPages(doc);
+    doc.SetTempDir(QStringLiteral("/nonexistent-sumdrill-dir/sub"));
+    TfrxXMLItem* page = doc.Root()->Item(0)->Item(3);
+    EXPECT_THROW(doc.SpillItem(page), TfrxXMLException);
+    EXPECT_TRUE(page->InMemory());
+    EXPECT_EQ(page->Count(), 3);
+}
