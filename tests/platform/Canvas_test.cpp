@@ -193,37 +193,6 @@ TEST(PainterCanvas, ClipStackNarrowsAndRestores) {
     EXPECT_EQ(InkIn(img, QRect(0, 0, 40, 40)), 100);
 }
 
-TEST(PainterCanvas, FormattedTextNeverTreatsAmpersandAsAnAccelerator) {
-    QImage img = WhiteImage(200, 40);
-    QPainter p(&img);
-    PainterCanvas canvas(&p);
-    canvas.SetFont(Font("Arial", 19));
-    const Rect box{0, 0, 200, 40};
-    const Rect one =
-        canvas.DrawText(box, QStringLiteral("&"), TextFormat::CalcRect | TextFormat::SingleLine);
-    const Rect two =
-        canvas.DrawText(box, QStringLiteral("&&"), TextFormat::CalcRect | TextFormat::SingleLine);
-    const Rect plain =
-        canvas.DrawText(box, QStringLiteral("AB"), TextFormat::CalcRect | TextFormat::SingleLine);
-    const Rect marked =
-        canvas.DrawText(box, QStringLiteral("A&B"), TextFormat::CalcRect | TextFormat::SingleLine);
-    EXPECT_NEAR(two.Width(), 2 * one.Width(), 1);
-    EXPECT_GT(marked.Width(), plain.Width());
-}
-
-TEST(PainterCanvas, FormattedTextAlignsInsideTheRectangle) {
-    QImage img = WhiteImage(200, 40);
-    {
-        QPainter p(&img);
-        PainterCanvas canvas(&p);
-        canvas.SetFont(Font("Arial", 13));
-        canvas.DrawText(Rect{0, 0, 200, 40}, QStringLiteral("88"),
-                        TextFormat::Right | TextFormat::VCenter | TextFormat::SingleLine);
-    }
-    EXPECT_EQ(InkIn(img, QRect(0, 0, 170, 40)), 0);
-    EXPECT_GT(InkIn(img, QRect(170, 10, 30, 20)), 0);
-}
-
 TEST(RecordingCanvas, KeepsTextOutputInOrderWithBoundsAndAdvances) {
     RecordingCanvas rec;
     EXPECT_TRUE(rec.IsRecording());

@@ -393,29 +393,6 @@ TEST(frxDrawText, CenteredBlockTallerThanTheRectangleStartsAboveAndIsClipped) {
     EXPECT_EQ(bottom.TextRecords().at(0)->Origin.y(), 140 - frxRoundEven(38.72L));
 }
 
-TEST(frxDrawText, WithoutWysiwygTheDeviceAdvancesStand) {
-    Layout l(300);
-    l.dt.SetOptions(true, false, 0, false, false, false, false);
-    l.Zoom(1.37L, Rect{0, 0, 411, 1000});
-    l.dt.SetText({QStringLiteral("12 + 345 = 357")});
-    RecordingCanvas rec;
-    l.dt.DrawText(rec, HA::Left, VA::Top);
-    const auto* r = rec.TextRecords().at(0);
-    std::vector<int> own(r->Text.size());
-    FontFace::Get(QStringLiteral("Arial"), r->Font.Height, false, false)
-        ->Advances(r->Text, own.data());
-    EXPECT_EQ(r->Advances, own);
-    EXPECT_FALSE(r->Clipped);
-}
-
-TEST(frxDrawText, EmptyTextDrawsNothing) {
-    Layout l(100);
-    l.dt.SetText({});
-    RecordingCanvas rec;
-    l.dt.DrawText(rec, HA::Left, VA::Center);
-    EXPECT_TRUE(rec.Records().empty());
-}
-
 TEST(frxDrawText, LinesLongerThanTheOldAdvanceArrayWork) {
     const QString longLine(40000, QLatin1Char('1'));
     Layout l(10000);

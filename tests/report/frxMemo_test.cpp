@@ -231,45 +231,6 @@ TEST(frxMemoView, BackgroundIsFilledUnlessTransparent) {
     EXPECT_EQ(m->Color(), 0x00FFFF);
 }
 
-TEST(frxMemoView, PageCountAndCopyMarkersAreReplacedWhenDrawn) {
-    frxGlobalVariables().Set(QStringLiteral("CopyName2"), Variant(QStringLiteral("副本")));
-    Sheet s;
-    TfrxMemoView* m = s.Add(0, 0, 400, 50);
-    m->SetWordWrap(false);
-    m->SetMemo(
-        {QStringLiteral("Page of [totalpages#] - [CopyName#]"), QStringLiteral("[TOTALPAGES#]")});
-    m->TotalPagesValue = 3;
-    m->CopyNumber = 2;
-    RecordingCanvas rec;
-    m->Draw(&rec, 1, 1, 0, 0);
-    ASSERT_EQ(rec.TextRecords().size(), 2u);
-    EXPECT_EQ(rec.TextRecords()[0]->Text, QStringLiteral("Page of 3 - 副本"));
-    EXPECT_EQ(rec.TextRecords()[1]->Text, QStringLiteral("3"));
-
-    m->SetMemo({QStringLiteral("[COPYNAME#]!")});
-    m->CopyNumber = 5;
-    RecordingCanvas none;
-    m->Draw(&none, 1, 1, 0, 0);
-    EXPECT_EQ(none.TextRecords().at(0)->Text, QStringLiteral("!")) << "no such variable";
-    frxGlobalVariables().Delete(frxGlobalVariables().IndexOf(QStringLiteral("CopyName2")));
-}
-
-TEST(frxMemoView, VerticalCenterOfATallBlockStartsAboveTheRectangle) {
-    Sheet s;
-    TfrxMemoView* m = s.Add(0, 100, 100, 40);
-    m->SetVAlign(vaCenter);
-    m->SetLineSpacing(20);
-    m->SetMemo(
-        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
-    RecordingCanvas rec;
-    m->Draw(&rec, 1, 1, 0, 0);
-    const auto texts = rec.TextRecords();
-    ASSERT_EQ(texts.size(), 4u);
-    EXPECT_LT(texts[0]->Origin.y(), m->TextRect().top());
-    for (const auto* t : texts)
-        EXPECT_EQ(t->Clip, Rect::FromQRect(m->TextRect()));
-}
-
 TEST(frxMemoView, PrintScaleSizesPrinterFontsOnlyWhilePrinting) {
     struct Row {
         const char* name;
