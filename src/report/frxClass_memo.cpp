@@ -79,11 +79,13 @@ TfrxDrawText* LayoutObject(const TfrxComponent& c) {
     TfrxReport* report = c.Report();
     if (!report)
         return frxDrawText();
-    static std::unordered_map<const TfrxReport*, std::unique_ptr<TfrxDrawText>> perReport;
-    auto it = perReport.find(report);
-    if (it == perReport.end()) {
-        it = perReport.emplace(report, std::make_unique<TfrxDrawText>()).first;
-        QObject::connect(report, &QObject::destroyed, [report] { perReport.erase(report); });
+    // Never freed: a report destroyed during exit must still find the table.
+    using Table = std::unordered_map<const TfrxReport*, std::unique_ptr<TfrxDrawText>>;
+    static Table* perReport = new Table;
+    auto it = perReport->find(report);
+    if (it == perReport->end()) {
+        it = perReport->emplace(report, std::make_unique<TfrxDrawText>()).first;
+        QObject::connect(report, &QObject::destroyed, [report] { perReport->erase(report); });
     }
     return it->second.get();
 }

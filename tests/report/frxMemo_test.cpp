@@ -268,3 +268,20 @@ TEST(frxMemoView, WhileDesignedNeitherAutoWidthNorMarkersApply) {
     ASSERT_EQ(rec.TextRecords().size(), 1u);
     EXPECT_EQ(rec.TextRecords()[0]->Text, QStringLiteral("[TotalPages#]"));
 }
+
+TEST(frxMemoView, ObjectsOfAReportMeasureThroughTheReportsLayoutObject) {
+    for (int round = 0; round < 2; ++round) {
+        auto report = std::make_unique<TfrxReport>();
+        auto* page = new TfrxReportPage(report.get());
+        page->SetParent(report.get());
+        auto* m = new TfrxMemoView(page);
+        m->SetParent(page);
+        m->SetBounds(0, 0, 151.1812, 827.71707);
+        SetArial(m, 19);
+        m->SetLineSpacing(20);
+        m->SetMemo(Column(20));
+        ASSERT_EQ(m->Report(), report.get());
+        EXPECT_EQ(m->CalcHeight(), 815);
+        EXPECT_FALSE(TfrxDrawText::Busy());
+    }
+}
