@@ -214,8 +214,10 @@ Rect PainterCanvas::DrawText(const Rect& r, const QString& text, unsigned flags)
     m_painter->save();
     m_painter->setFont(font);
     m_painter->setPen(m_font.Color);
-    if (!m_transparent)
-        m_painter->setBackgroundMode(Qt::OpaqueMode), m_painter->setBackground(m_background);
+    if (!m_transparent) {
+        m_painter->setBackgroundMode(Qt::OpaqueMode);
+        m_painter->setBackground(m_background);
+    }
     m_painter->drawText(r.ToQRect(), qtFlags, shown, &bounding);
     m_painter->restore();
     return Rect::FromQRect(bounding);
