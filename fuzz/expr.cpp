@@ -30,7 +30,7 @@ QString Evaluate(TfrxScript& parent, const QString& language, const QString& exp
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1 || size > 8192)
+    if (size < 1 || size > 65536)
         return 0;
     static const QStringList languages = TfrxScript::Languages();
     const QString language = languages[data[0] % languages.size()];

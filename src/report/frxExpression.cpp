@@ -248,7 +248,7 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     auto it = e->m_cache.find(key);
     if (it == e->m_cache.end()) {
         TfrxReportEvaluation::CacheEntry entry;
-        entry.program = std::make_unique<TfrxScript>(script);
+        entry.program = std::make_shared<TfrxScript>(script);
         const int n = e->CacheCount();
         entry.function = Q("fr3f") + QString::number(n);
         entry.text = TfrxScript::ExpressionProgram(e->CacheLanguage(), expression, n);
@@ -258,7 +258,9 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
             RaiseError(report, prefix + Q("Unknown function: %1").arg(entry.function));
         it = e->m_cache.emplace(key, std::move(entry)).first;
     }
-    TfrxScript* program = it->second.program.get();
+    // Held here as well: a callback may empty the cache while the function runs.
+    const std::shared_ptr<TfrxScript> program = it->second.program;
+    const QString function = it->second.function;
     program->SetParent(script);
     // The main program does not count as running its main block while an expression runs;
     // restored also when a nested evaluation raises through this one.
@@ -269,7 +271,7 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     } running{script, script->IsRunning()};
     script->SetRunning(false);
     QString error;
-    const bool ok = program->CallFunction(it->second.function, {}, value, &error);
+    const bool ok = program->CallFunction(function, {}, value, &error);
     if (!ok)
         RaiseError(report, prefix + error);
     return value;

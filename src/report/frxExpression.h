@@ -70,7 +70,7 @@ private:
     friend Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* script);
 
     struct CacheEntry {
-        std::unique_ptr<TfrxScript> program;
+        std::shared_ptr<TfrxScript> program;
         QString function;
         QString text;
     };

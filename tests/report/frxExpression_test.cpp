@@ -327,3 +327,13 @@ TEST(ExpressionCalc, BuiltInNamesComeBeforeTheCallback) {
     ASSERT_TRUE(f.report.ResolveName(S("date"), date));
     EXPECT_EQ(date, Variant(QDate::currentDate()));
 }
+
+TEST(ExpressionCalc, CallbackThatPreparesTheScriptAgainWhileAnExpressionRuns) {
+    Fixture f(S("[<x> + 1]"));
+    f.report.OnGetValue = [&f](const QString& name, Variant& value) {
+        f.report.PrepareScript();
+        if (name == S("x"))
+            value = Variant(5);
+    };
+    EXPECT_EQ(f.Evaluate(), S("6"));
+}
