@@ -131,14 +131,17 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
             }
             return any;
         };
-        int first = 0;
-        const bool haveFirst = number(first);
-        if (haveFirst && i < format.size() && format[i] == QLatin1Char(':')) {
-            argIndex = first;
-            ++i;
-        } else if (haveFirst) {
-            // It was the width after all; handled below by re-reading.
-            i = start + 1;
+        // An argument index is digits followed by ':'; otherwise the digits are the width.
+        {
+            qsizetype k = i;
+            int index = 0;
+            while (k < format.size() && format[k].isDigit() && format[k].unicode() < 128 &&
+                   index <= kMaxWidth)
+                index = index * 10 + (format[k++].unicode() - '0');
+            if (k > i && k < format.size() && format[k] == QLatin1Char(':')) {
+                argIndex = index;
+                i = k + 1;
+            }
         }
         bool left = false;
         if (i < format.size() && format[i] == QLatin1Char('-')) {
