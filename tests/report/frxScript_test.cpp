@@ -289,3 +289,76 @@ TEST(ScriptLimits, HostileInputGivesErrors) {
     EXPECT_FALSE(looping.CallFunction(S("fr3f0"), {}, v, &error));
     EXPECT_EQ(error, S("The script ran too long and was stopped"));
 }
+
+TEST(ScriptPrograms, BranchesInEachLanguage) {
+    struct Prog {
+        const char* lang;
+        const char* text;
+    } progs[] = {
+        {"PascalScript",
+         "function f(n: Integer): String;\n"
+         "begin\n"
+         "  if n < 0 then Result := 'neg' else if n = 0 then Result := 'zero' else begin\n"
+         "    Result := 'pos'; exit; Result := 'never'\n"
+         "  end\n"
+         "end;\n"
+         "begin end."},
+        {"C++Script",
+         "String f(int n) {\n"
+         "  if (n < 0) return \"neg\"; else if (n == 0) { return \"zero\"; }\n"
+         "  return n > 0 ? \"pos\" : \"never\";\n"
+         "} {}"},
+        {"JScript",
+         "function f(n) {\n"
+         "  if (n < 0) { return 'neg' }\n"
+         "  if (n == 0) return 'zero';\n"
+         "  return 'pos';\n"
+         "}"},
+        {"BasicScript",
+         "function f(n)\r\n"
+         "  If n < 0 Then\r\n"
+         "    return \"neg\"\r\n"
+         "  ElseIf n = 0 Then\r\n"
+         "    return \"zero\"\r\n"
+         "  Else\r\n"
+         "    return \"pos\"\r\n"
+         "  End If\r\n"
+         "end function"},
+    };
+    for (const Prog& p : progs) {
+        TfrxScript script;
+        ASSERT_TRUE(script.Compile(S(p.lang), S(p.text)))
+            << p.lang << " " << script.ErrorPos().toStdString() << " " << script.ErrorMsg().toStdString();
+        for (auto [n, expected] : {std::pair{-5, "neg"}, std::pair{0, "zero"}, std::pair{3, "pos"}}) {
+            Variant v;
+            QString error;
+            ASSERT_TRUE(script.CallFunction(S("f"), {Variant(n)}, v, &error)) << error.toStdString();
+            EXPECT_EQ(v, Variant(S(expected))) << p.lang << " " << n;
+        }
+    }
+}
+
+TEST(ScriptPrograms, UnsupportedConstructsAreNamed) {
+    struct Row {
+        const char* lang;
+        const char* text;
+        const char* pos;
+        const char* message;
+    } rows[] = {
+        {"PascalScript", "begin\n  try x := 1 finally end\nend.", "2:3", "The statement 'try' is not supported"},
+        {"PascalScript", "type T = Integer;\nbegin end.", "1:1", "Declaring types is not supported"},
+        {"PascalScript", "var a: array of Integer;\nbegin end.", "1:8", "The type 'array' is not supported"},
+        {"C++Script", "{\n  switch (1) {}\n}", "2:3", "The statement 'switch' is not supported"},
+        {"JScript", "var o = new Thing();", "1:9", "'new' is not supported"},
+        {"BasicScript", "Select Case 1\r\nEnd Select", "1:1", "The statement 'Select' is not supported"},
+        {"BasicScript", "Dim a(3)", "1:6", "An array variable is not supported"},
+        {"JScript", "var s = 'abc", "1:9", "Unterminated string"},
+        {"BasicScript", "x = 1", "1:1", "Undeclared identifier: 'x'"},
+    };
+    for (const Row& r : rows) {
+        TfrxScript script;
+        EXPECT_FALSE(script.Compile(S(r.lang), S(r.text))) << r.text;
+        EXPECT_EQ(script.ErrorPos(), S(r.pos)) << r.text;
+        EXPECT_EQ(script.ErrorMsg(), S(r.message)) << r.text;
+    }
+}
