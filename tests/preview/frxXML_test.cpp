@@ -253,12 +253,6 @@ TEST(XmlItem, ClearUnloadsOnlyItemsThatMayUnload) {
     EXPECT_FALSE(page.InMemory());
 }
 
-TEST(XmlItem, CacheOffsetHoldsSixtyFourBits) {
-    TfrxXMLItem item;
-    item.SetCacheOffset(0x123456789aLL);
-    EXPECT_EQ(item.CacheOffset(), 0x123456789aLL);
-}
-
 // ----- writer -----
 
 TEST(XmlWriter, OneLineUnlessIndented) {
