@@ -57,7 +57,7 @@ QString FloatToText(double v, QChar decimal, int precision) {
     while (mant.size() > 1 && mant.endsWith(QLatin1Char('0')))
         mant.chop(1);
     QString out;
-    if (exp >= precision || exp < -5) {
+    if (exp >= precision || exp < -4) {
         out = mant.left(1);
         if (mant.size() > 1)
             out += decimal + mant.mid(1);

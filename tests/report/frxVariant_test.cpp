@@ -63,3 +63,46 @@ TEST(Variant, DateTimeDayCount) {
     EXPECT_EQ(v.ToDateTime(), dt);
     EXPECT_EQ(frx::DaysToDateTime(-1.25), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
 }
+
+TEST(Variant, Conversions) {
+    struct Row {
+        const char* name;
+        Variant value;
+        bool intOk;
+        std::int64_t intValue;
+        bool boolOk;
+        bool boolValue;
+    } rows[] = {
+        {"empty is zero and false", Variant(), true, 0, true, false},
+        {"Null is zero and false", Variant::Null(), true, 0, true, false},
+        {"float rounds half to even", Variant(2.5), true, 2, true, true},
+        {"float rounds", Variant(2.6), true, 3, true, true},
+        {"true is minus one", Variant(true), true, -1, true, true},
+        {"text True", Variant(QStringLiteral(" true ")), false, 0, true, true},
+        {"text number", Variant(QStringLiteral("0")), true, 0, true, false},
+        {"text with a fraction", Variant(QStringLiteral("1.5")), true, 2, true, true},
+        {"text that is no number", Variant(QStringLiteral("abc")), false, 0, false, false},
+        {"float beyond 64 bits", Variant(1e30), false, 0, true, true},
+    };
+    for (const Row& r : rows) {
+        std::int64_t n = 0;
+        EXPECT_EQ(r.value.TryToInt(n), r.intOk) << r.name;
+        if (r.intOk)
+            EXPECT_EQ(n, r.intValue) << r.name;
+        bool b = false;
+        EXPECT_EQ(r.value.TryToBool(b), r.boolOk) << r.name;
+        if (r.boolOk)
+            EXPECT_EQ(b, r.boolValue) << r.name;
+    }
+}
+
+TEST(Variant, DateTimeText) {
+    EXPECT_EQ(frx::FloatToText(1234.5, QLatin1Char(',')), QStringLiteral("1234,5"));
+    EXPECT_EQ(frx::FloatToText(-0.000012, QLatin1Char('.')), QStringLiteral("-1.2E-5"));
+    EXPECT_EQ(frx::FloatToText(123456789012345678.0, QLatin1Char('.')), QStringLiteral("1.23456789012346E+17"));
+    // A date-time without a time of day shows the date alone.
+    const Variant day(QDate(2020, 5, 6));
+    EXPECT_FALSE(day.ToString().contains(QLatin1Char(':')));
+    const Variant moment(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 9)));
+    EXPECT_TRUE(moment.ToString().endsWith(QStringLiteral(" 07:08:09")));
+}
