@@ -4,6 +4,7 @@
 #include "app/U_man.h"
 #include "platform/Error.h"
 #include "platform/Fonts.h"
+#include "preview/frxXMLSerializer.h"
 #include "worksheet/U_Shengcheng.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Sumdrill"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sumdrill"));
     platform::InstallFontSubstitutions();
+    frxInstallXMLSerializer(); // reports save and load their objects through it
 
     auto F_man = std::make_unique<TF_man>();
     platform::Guarded([&] { F_man->FormCreate(); });
