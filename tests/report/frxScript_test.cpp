@@ -159,6 +159,13 @@ TEST(ScriptPrograms, ReportScriptWithEmptyMainBlock) {
     ASSERT_TRUE(script.Compile(S("PascalScript"), S("begin\r\n\r\nend.")));
     EXPECT_FALSE(script.HasMainStatements());
     EXPECT_TRUE(script.RunMain());
+    Variant v;
+    QString error;
+    EXPECT_FALSE(script.CallFunction(S("Missing"), {}, v, &error));
+    EXPECT_EQ(error, S("Unknown function: Missing"));
+    TfrxScript empty;
+    EXPECT_FALSE(empty.RunMain(&error));
+    EXPECT_EQ(error, S("The script is not compiled"));
 }
 
 TEST(ScriptPrograms, PascalStatements) {
