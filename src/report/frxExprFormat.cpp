@@ -16,8 +16,8 @@ QString Q(const char* s) { return QString::fromLatin1(s); }
 constexpr int kMaxWidth = 10000;        // a width or precision beyond this is a mistake, not a format
 constexpr qsizetype kMaxOutput = 1 << 20; // characters of one formatted text
 
-[[noreturn]] void Bad(const QString& spec) {
-    throw frx::ScriptError(Q("Format '%1' invalid or incompatible with argument").arg(spec));
+[[noreturn]] void Bad(const QString& piece) {
+    throw frx::ScriptError(Q("Format '%1' invalid or incompatible with argument").arg(piece));
 }
 
 QString Group(const QString& digits, QChar thousand) {
@@ -108,15 +108,15 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
             ++i;
             continue;
         }
-        auto spec = [&] { return format.mid(start, i - start + 1); };
+        auto piece = [&] { return format.mid(start, i - start + 1); };
         auto number = [&](int& value) -> bool {
             if (i < format.size() && format[i] == QLatin1Char('*')) {
                 ++i;
                 if (argIndex >= args.size() || !args[argIndex].IsInteger())
-                    Bad(spec());
+                    Bad(piece());
                 const std::int64_t n = args[argIndex++].IntValue();
                 if (n < -kMaxWidth || n > kMaxWidth)
-                    Bad(spec());
+                    Bad(piece());
                 value = int(n);
                 return true;
             }
@@ -125,7 +125,7 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
             while (i < format.size() && format[i].isDigit() && format[i].unicode() < 128) {
                 value = value * 10 + (format[i].unicode() - '0');
                 if (value > kMaxWidth)
-                    Bad(spec());
+                    Bad(piece());
                 ++i;
                 any = true;
             }
@@ -165,7 +165,7 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
             Bad(format.mid(start));
         const QChar type = format[i].toLower();
         if (argIndex >= args.size())
-            Bad(spec());
+            Bad(piece());
         const Variant& arg = args[argIndex++];
         QString text;
         double d = 0;
@@ -174,7 +174,7 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
         case 'd':
         case 'u': {
             if (!IntArg(arg, n) || (type == QLatin1Char('u') && n < 0))
-                Bad(spec());
+                Bad(piece());
             QString digits = QString::number(n < 0 ? -(n + 1) + 1ULL : std::uint64_t(n));
             if (n == std::numeric_limits<std::int64_t>::min())
                 digits = Q("9223372036854775808");
@@ -185,7 +185,7 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
         }
         case 'x': {
             if (!IntArg(arg, n))
-                Bad(spec());
+                Bad(piece());
             text = QString::number(static_cast<std::uint64_t>(n), 16).toUpper();
             if (prec > text.size())
                 text = text.rightJustified(prec, QLatin1Char('0'));
@@ -193,20 +193,20 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
         }
         case 'p': {
             if (!IntArg(arg, n))
-                Bad(spec());
+                Bad(piece());
             text = QString::number(static_cast<std::uint64_t>(n), 16).toUpper().rightJustified(16, QLatin1Char('0'));
             break;
         }
         case 'e':
             if (!FloatArg(arg, d))
-                Bad(spec());
+                Bad(piece());
             text = std::isfinite(d) ? Scientific(d, prec < 0 ? 15 : prec, decimal) : FloatToText(d, decimal);
             break;
         case 'f':
         case 'n':
         case 'm':
             if (!FloatArg(arg, d))
-                Bad(spec());
+                Bad(piece());
             if (!std::isfinite(d)) {
                 text = FloatToText(d, decimal);
                 break;
@@ -220,7 +220,7 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
             break;
         case 'g':
             if (!FloatArg(arg, d))
-                Bad(spec());
+                Bad(piece());
             text = FloatToText(d, decimal, prec <= 0 ? 15 : std::min(prec, 18));
             break;
         case 's':
@@ -229,12 +229,12 @@ QString FormatText(const QString& format, const QList<Variant>& args, QChar deci
             else if (arg.IsBlank())
                 text = QString();
             else
-                Bad(spec());
+                Bad(piece());
             if (prec >= 0 && prec < text.size())
                 text.truncate(prec);
             break;
         default:
-            Bad(spec());
+            Bad(piece());
         }
         if (text.size() < width)
             text = left ? text.leftJustified(width) : text.rightJustified(width);
