@@ -72,7 +72,7 @@ TEST_F(WorksheetWindow, ShowingGeneratesAndTogglingAnswersDrawsNothingNew) {
         EXPECT_TRUE(window.asg->GetCellText(0, 2).endsWith(" = "));
         window.chk_showall->click();
         EXPECT_EQ(window.asg->GetCellText(0, 2), withAnswer);
-        EXPECT_FALSE(U_Common::Settings().ShowAnswers == false) << "settings stay unchanged";
+        EXPECT_TRUE(U_Common::Settings().ShowAnswers) << "the settings stay unchanged";
     });
 }
 
@@ -81,12 +81,18 @@ TEST_F(WorksheetWindow, RegeneratingRestoresTheCheckBoxFromTheSettings) {
     ShowOnce([&] {
         window.chk_showall->click();
         EXPECT_FALSE(window.chk_showall->isChecked());
-        const QByteArray before = window.Sheet().AnswerText(1);
+        auto allAnswers = [&] {
+            QByteArray all;
+            for (int slot = 1; slot <= 10; ++slot)
+                all += window.Sheet().AnswerText(slot) + '|';
+            return all;
+        };
+        const QByteArray before = allAnswers();
         window.btn_reset->click();
+        EXPECT_NE(allAnswers(), before) << "a new set was drawn";
         EXPECT_TRUE(window.chk_showall->isChecked());
         EXPECT_EQ(window.asg->GetCellText(0, 2), window.Sheet().AnswerText(1));
         EXPECT_FALSE(window.asg->GetCellText(0, 2).endsWith(" = "));
-        (void)before;
     });
 }
 
