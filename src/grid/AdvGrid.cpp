@@ -1,5 +1,6 @@
 #include "grid/AdvGrid.h"
 
+#include "platform/CanvasPainter.h"
 #include "platform/GbkCodec.h"
 
 #include <QFontMetrics>
@@ -25,52 +26,35 @@ TTextKind TextKind(const QByteArray& text, bool enableHTML) {
     return tkPlain;
 }
 
-void DrawCellText(QPainter& painter, const TRect& rect, const QString& text, unsigned flags) {
+void DrawCellText(platform::Canvas& canvas, const TRect& rect, const QString& text,
+                  unsigned flags) {
+    namespace tf = platform::TextFormat;
     const bool clip = !(flags & DT_NOCLIP);
     if (clip && rect.IsEmpty())
         return;
-    const QFontMetrics fm(painter.font());
-    const bool singleLine = flags & DT_SINGLELINE;
-    QString s = text;
-    int qtFlags = 0;
-    if (flags & DT_RIGHT)
-        qtFlags |= Qt::AlignRight;
-    else if (flags & DT_CENTER)
-        qtFlags |= Qt::AlignHCenter;
-    else
-        qtFlags |= Qt::AlignLeft;
-    if (flags & DT_EXPANDTABS)
-        qtFlags |= Qt::TextExpandTabs;
-    // Never Qt::TextShowMnemonic: "&" is drawn as itself.
-
-    QRect box = rect.ToQRect();
-    if (singleLine) {
-        qtFlags |= Qt::TextSingleLine | Qt::AlignTop;
-        if (flags & DT_END_ELLIPSIS)
-            s = fm.elidedText(s, Qt::ElideRight, rect.Width(), qtFlags);
+    // The platform's flag values are the canvas's; prefix processing does not exist there.
+    unsigned canvasFlags = flags & (DT_CENTER | DT_RIGHT | DT_WORDBREAK | DT_SINGLELINE |
+                                    DT_EXPANDTABS | DT_END_ELLIPSIS | DT_RTLREADING);
+    platform::Rect box{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    if (flags & DT_SINGLELINE) {
         // Vertical placement of the one line in whole pixels, as the platform call places it.
-        const int lineHeight = fm.height();
+        const int lineHeight = QFontMetrics(canvas.GetFont().ToQFont()).height();
         int top = rect.Top;
         if (flags & DT_VCENTER)
             top = rect.Top + (rect.Height() - lineHeight) / 2;
         else if (flags & DT_BOTTOM)
             top = rect.Bottom - lineHeight;
-        box = QRect(rect.Left, top, rect.Width(), lineHeight);
-    } else {
-        // Several lines always start at the top.
-        qtFlags |= Qt::AlignTop;
-        if (flags & DT_WORDBREAK)
-            qtFlags |= Qt::TextWordWrap;
+        box = platform::Rect{rect.Left, top, rect.Right, top + lineHeight};
     }
-
-    painter.save();
+    // Clip to the cell, not to the line box; several lines always start at the top.
+    if (clip) {
+        canvas.SaveClip();
+        canvas.IntersectClip(platform::Rect{rect.Left, rect.Top, rect.Right, rect.Bottom});
+    }
+    canvas.SetBackgroundTransparent(true);
+    canvas.DrawText(box, text, canvasFlags | tf::Top | tf::NoClip);
     if (clip)
-        painter.setClipRect(rect.ToQRect(), Qt::IntersectClip);
-    if (flags & DT_RTLREADING)
-        painter.setLayoutDirection(Qt::RightToLeft);
-    painter.setBackgroundMode(Qt::TransparentMode);
-    painter.drawText(box, qtFlags, s);
-    painter.restore();
+        canvas.RestoreClip();
 }
 
 namespace {
@@ -294,9 +278,9 @@ void TAdvStringGrid::DrawCellContent(QPainter& painter, int col, int row, const 
                                             : DT_TOP;
         if (layoutDirection() == Qt::RightToLeft)
             flags |= DT_RTLREADING;
-        painter.setFont(look.Font.ToQFont());
-        painter.setPen(ColorToQColor(look.Font.Color));
-        DrawCellText(painter, textRect, text, flags);
+        platform::PainterCanvas canvas(&painter);
+        canvas.SetFont(look.Font.ToCanvasFont());
+        DrawCellText(canvas, textRect, text, flags);
     }
     DrawFocusFrame(painter, col, row, content);
 }

@@ -3,6 +3,7 @@
 // cell (cell properties, banding, fixed and active cells, selection, callbacks) and the drawing
 // of cell texts.
 
+#include "platform/Canvas.h"
 #include "grid/BaseGrid.h"
 
 #include <QString>
@@ -48,9 +49,10 @@ enum : unsigned {
     DT_RTLREADING = 0x20000,
 };
 
-// The grid's one text drawing call: `text` in the painter's font and pen, placed in `rect` by
+// The grid's one text drawing call: `text` in the canvas's font and colour, placed in `rect` by
 // the DT_ flags, clipped to `rect` unless DT_NOCLIP. "&" is always drawn as itself.
-void DrawCellText(QPainter& painter, const TRect& rect, const QString& text, unsigned flags);
+void DrawCellText(platform::Canvas& canvas, const TRect& rect, const QString& text,
+                  unsigned flags);
 
 // The brush the colour callback may change.
 struct TBrush {

@@ -75,41 +75,20 @@ void TFont::SetSize(int points) {
     Height = -MulDiv(points, 96, 72);
 }
 
-namespace {
-// Whether the face drawn for `font` carries hand-tuned bitmaps at `ppem` pixels. Song faces do
-// at the small sizes; the screen draws those, not smoothed outlines, so Chinese text stays crisp.
-bool HasBitmapStrike(const QFont& font, int ppem) {
-    static QHash<QString, bool> cache; // the user-interface thread only
-    const QString key = font.family() + QLatin1Char('/') + QString::number(ppem);
-    if (auto it = cache.constFind(key); it != cache.constEnd())
-        return *it;
-    bool found = false;
-    const QByteArray eblc = QRawFont::fromFont(font).fontTable("EBLC");
-    if (eblc.size() >= 8) {
-        const auto* d = reinterpret_cast<const uchar*>(eblc.constData());
-        const quint32 count = qFromBigEndian<quint32>(d + 4);
-        // Each size record is 48 bytes; its horizontal ppem is byte 44.
-        for (quint32 i = 0; i < count && 8 + qsizetype(i + 1) * 48 <= eblc.size(); ++i)
-            if (d[8 + i * 48 + 44] == ppem && d[8 + i * 48 + 45] == ppem)
-                found = true;
-    }
-    cache.insert(key, found);
-    return found;
-}
-} // namespace
-
-QFont TFont::ToQFont() const {
-    QFont f(Name);
-    const int ppem = std::max(1, std::abs(Height == 0 ? 11 : Height));
-    f.setPixelSize(ppem);
-    f.setBold(Style.testFlag(TFontStyle::fsBold));
-    f.setItalic(Style.testFlag(TFontStyle::fsItalic));
-    f.setUnderline(Style.testFlag(TFontStyle::fsUnderline));
-    f.setStrikeOut(Style.testFlag(TFontStyle::fsStrikeOut));
-    if (HasBitmapStrike(f, ppem))
-        f.setStyleStrategy(QFont::NoAntialias);
+platform::CanvasFont TFont::ToCanvasFont() const {
+    platform::CanvasFont f;
+    f.Name = Name;
+    f.Height = std::max(1, std::abs(Height == 0 ? 11 : Height));
+    f.Bold = Style.testFlag(TFontStyle::fsBold);
+    f.Italic = Style.testFlag(TFontStyle::fsItalic);
+    f.Underline = Style.testFlag(TFontStyle::fsUnderline);
+    f.StrikeOut = Style.testFlag(TFontStyle::fsStrikeOut);
+    f.Color = ColorToQColor(Color);
+    f.Charset = Charset;
     return f;
 }
+
+QFont TFont::ToQFont() const { return ToCanvasFont().ToQFont(); }
 
 // ---------------------------------------------------------------------------------------------
 // TCellStore

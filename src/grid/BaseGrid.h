@@ -4,6 +4,8 @@
 // objects, merged cells and the cell paint pass (background and grid lines). What a cell looks
 // like and how its text is drawn is left to the derived grid.
 
+#include "platform/CanvasFont.h"
+
 #include <QByteArray>
 #include <QFlags>
 #include <QFont>
@@ -78,7 +80,8 @@ struct TFont {
     // Size in points at 96 pixels per inch, rounded half away from zero.
     int Size() const;
     void SetSize(int points);
-    // The Qt font to draw with: the face by name (substitutions apply), pixel size |Height|.
+    // The canvas font to draw with: the face by name (substitutions apply), pixel size |Height|.
+    platform::CanvasFont ToCanvasFont() const;
     QFont ToQFont() const;
     friend bool operator==(const TFont&, const TFont&) = default;
 };

@@ -71,9 +71,11 @@ enum : unsigned {
     Bottom = 0x8,
     WordBreak = 0x10,
     SingleLine = 0x20,
+    ExpandTabs = 0x40,
     NoClip = 0x100,
     CalcRect = 0x400, // measure only: return the rectangle the text needs, draw nothing
     EndEllipsis = 0x8000,
+    RtlReading = 0x20000,
 };
 }
 

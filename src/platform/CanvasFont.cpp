@@ -1,6 +1,8 @@
 #include "platform/CanvasFont.h"
 
 #include <QHash>
+#include <QRawFont>
+#include <QtEndian>
 #include <QPointF>
 #include <QStringList>
 
@@ -8,13 +10,42 @@
 
 namespace platform {
 
+namespace {
+
+// Whether the face drawn for `font` carries hand-tuned bitmaps at `ppem` pixels. Song faces do
+// at the small sizes; the screen draws those, not smoothed outlines, so Chinese text stays crisp.
+bool HasBitmapStrike(const QFont& font, int ppem) {
+    static QHash<QString, bool> cache; // the user-interface thread only
+    const QString key = font.family() + QLatin1Char('/') + QString::number(ppem) +
+                        (font.bold() ? QLatin1Char('b') : QLatin1Char('r'));
+    if (auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    bool found = false;
+    const QByteArray eblc = QRawFont::fromFont(font).fontTable("EBLC");
+    if (eblc.size() >= 8) {
+        const auto* d = reinterpret_cast<const uchar*>(eblc.constData());
+        const quint32 count = qFromBigEndian<quint32>(d + 4);
+        // Each size record is 48 bytes; its horizontal and vertical ppem are bytes 44 and 45.
+        for (quint32 i = 0; i < count && 8 + qsizetype(i + 1) * 48 <= eblc.size(); ++i)
+            if (d[8 + i * 48 + 44] == ppem && d[8 + i * 48 + 45] == ppem)
+                found = true;
+    }
+    cache.insert(key, found);
+    return found;
+}
+
+} // namespace
+
 QFont CanvasFont::ToQFont() const {
     QFont f(Name);
-    f.setPixelSize(std::max(1, Height));
+    const int ppem = std::max(1, Height);
+    f.setPixelSize(ppem);
     f.setBold(Bold);
     f.setItalic(Italic);
     f.setUnderline(Underline);
     f.setStrikeOut(StrikeOut);
+    if (HasBitmapStrike(f, ppem))
+        f.setStyleStrategy(QFont::NoAntialias);
     return f;
 }
 

@@ -89,6 +89,8 @@ int QtTextFlags(unsigned flags) {
         qt |= Qt::TextWordWrap;
     if (flags & TextFormat::NoClip)
         qt |= Qt::TextDontClip;
+    if (flags & TextFormat::ExpandTabs)
+        qt |= Qt::TextExpandTabs;
     return qt;
 }
 
@@ -218,6 +220,8 @@ Rect PainterCanvas::DrawText(const Rect& r, const QString& text, unsigned flags)
         m_painter->setBackgroundMode(Qt::OpaqueMode);
         m_painter->setBackground(m_background);
     }
+    if (flags & TextFormat::RtlReading)
+        m_painter->setLayoutDirection(Qt::RightToLeft);
     m_painter->drawText(r.ToQRect(), qtFlags, shown, &bounding);
     m_painter->restore();
     return Rect::FromQRect(bounding);
