@@ -35,7 +35,7 @@ void DrawCellText(platform::Canvas& canvas, const TRect& rect, const QString& te
     // The platform's flag values are the canvas's; prefix processing does not exist there.
     unsigned canvasFlags = flags & (DT_CENTER | DT_RIGHT | DT_WORDBREAK | DT_SINGLELINE |
                                     DT_EXPANDTABS | DT_END_ELLIPSIS | DT_RTLREADING);
-    platform::Rect box{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    platform::Rect box = rect;
     if (flags & DT_SINGLELINE) {
         // Vertical placement of the one line in whole pixels, as the platform call places it.
         const int lineHeight = QFontMetrics(canvas.GetFont().ToQFont()).height();
@@ -49,7 +49,7 @@ void DrawCellText(platform::Canvas& canvas, const TRect& rect, const QString& te
     // Clip to the cell, not to the line box; several lines always start at the top.
     if (clip) {
         canvas.SaveClip();
-        canvas.IntersectClip(platform::Rect{rect.Left, rect.Top, rect.Right, rect.Bottom});
+        canvas.IntersectClip(rect);
     }
     canvas.SetBackgroundTransparent(true);
     canvas.DrawText(box, text, canvasFlags | tf::Top | tf::NoClip);

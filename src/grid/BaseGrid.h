@@ -4,6 +4,7 @@
 // objects, merged cells and the cell paint pass (background and grid lines). What a cell looks
 // like and how its text is drawn is left to the derived grid.
 
+#include "platform/Canvas.h"
 #include "platform/CanvasFont.h"
 
 #include <QByteArray>
@@ -46,19 +47,9 @@ inline constexpr TColor clInfoBk = 0xFF000018;
 // invalid QColor.
 QColor ColorToQColor(TColor color);
 
-// A rectangle with exclusive right and bottom edges, as the cell geometry is reasoned about.
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
-    friend bool operator==(const TRect&, const TRect&) = default;
-};
+// A rectangle with exclusive right and bottom edges, as the cell geometry is reasoned about:
+// the canvas's own rectangle, so cell rectangles go to the text drawing unchanged.
+using TRect = platform::Rect;
 // The smallest rectangle holding both.
 TRect UnionRect(const TRect& a, const TRect& b);
 

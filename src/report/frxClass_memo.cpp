@@ -33,29 +33,27 @@ QFont QtFontOf(const TfrxFont& font) {
     return f;
 }
 
-// Gaps around the text of a text object, px: margins, frame lines and the drop shadow.
-long double VerticalGaps(const TfrxCustomMemoView& m) {
-    long double g = 2 * m.GapY();
+// Gaps around the text of a text object on one axis, px: both margins, the frame lines on the
+// two sides (half a line inside each, the first side rounding down) and the drop shadow.
+long double AxisGaps(const TfrxCustomMemoView& m, long double gap, frxClass::TfrxFrameType first,
+                     frxClass::TfrxFrameType second) {
+    long double g = 2 * gap;
     const long double w = m.Frame()->Width();
-    if (m.Frame()->Typ().testFlag(frxClass::ftTop))
+    if (m.Frame()->Typ().testFlag(first))
         g += (w - 1) / 2;
-    if (m.Frame()->Typ().testFlag(frxClass::ftBottom))
+    if (m.Frame()->Typ().testFlag(second))
         g += w / 2;
     if (m.Frame()->DropShadow())
         g += m.Frame()->ShadowWidth();
     return g;
 }
 
+long double VerticalGaps(const TfrxCustomMemoView& m) {
+    return AxisGaps(m, m.GapY(), frxClass::ftTop, frxClass::ftBottom);
+}
+
 long double HorizontalGaps(const TfrxCustomMemoView& m) {
-    long double g = 2 * m.GapX();
-    const long double w = m.Frame()->Width();
-    if (m.Frame()->Typ().testFlag(frxClass::ftLeft))
-        g += (w - 1) / 2;
-    if (m.Frame()->Typ().testFlag(frxClass::ftRight))
-        g += w / 2;
-    if (m.Frame()->DropShadow())
-        g += m.Frame()->ShadowWidth();
-    return g;
+    return AxisGaps(m, m.GapX(), frxClass::ftLeft, frxClass::ftRight);
 }
 
 // The object's lines; a line that still holds a line break (set from outside without being
