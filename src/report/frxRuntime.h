@@ -1,0 +1,197 @@
+#pragma once
+// What a report needs while it runs, declared below the units that implement it: the prepared
+// pages store, its outline, the preparation engine, and the links up to a preview control and a
+// progress window. The report owns one TfrxReportRuntime; the implementations are handed in at
+// start-up through frxSetRuntimeFactory, as the object serializer is.
+
+#include "report/frxVariant.h"
+
+#include <QByteArray>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QIODevice;
+class TfrxComponent;
+class TfrxBand;
+class TfrxView;
+class TfrxPage;
+class TfrxReportPage;
+class TfrxReport;
+class TfrxDrawText;
+namespace platform {
+class Canvas;
+}
+namespace frx {
+class TfrxReportEvaluation;
+}
+
+// Progress kinds of the report's progress operations.
+enum TfrxProgressType { ptRunning = 0, ptExporting = 1, ptPrinting = 2 };
+
+// How the store's next StartPage places its page: Revisit writes over a page an earlier pass
+// left, Append always appends a new page item.
+enum TfrxAddPageMode { apRevisit = 0, apAppend = 1 };
+
+// The report outline, kept in the store's document.
+class TfrxCustomOutline {
+public:
+    virtual ~TfrxCustomOutline() = default;
+    virtual void AddItem(const QString& text, int top) = 0;
+    virtual void LevelRoot() = 0;
+    virtual void LevelUp() = 0;
+    virtual void LevelInto(int index) = 0;
+    // Text, page and top of the current item's child `index`; page and top stay when absent.
+    virtual void ItemAt(int index, QString& text, int& page, int& top) = 0;
+    virtual int ItemCount() = 0;
+};
+
+// The abstract prepared pages store. The virtual operations keep the order of the store's
+// operation list (0..36); the concrete store lives with the preview.
+class TfrxCustomPreviewPages {
+public:
+    virtual ~TfrxCustomPreviewPages() = default;
+
+    virtual int PageCount() = 0;                                    // 0
+    // The live page, owned by the store's page cache; null when the store is empty or the
+    // index is outside the pages.
+    virtual TfrxReportPage* BuildPage(int index) = 0;               // 1
+    // Whole pixels; (0, 0) outside the pages.
+    virtual QPoint PageSizeOf(int index) = 0;                       // 2
+    // 3 is the constructor.
+    virtual void ClearAll() = 0;                                    // 4
+    virtual void PrepareStart() = 0;                                // 5
+    virtual void AppendObject(TfrxComponent* obj) = 0;              // 6
+    virtual void StartPage(TfrxPage* templatePage) = 0;             // 7
+    virtual void RegisterSourcePage(TfrxPage* templatePage) = 0;    // 8
+    virtual void RegisterRuntimeObject(TfrxComponent* obj) = 0;     // 9
+    virtual void PassStart() = 0;                                   // 10
+    virtual void DiscardFirstPass() = 0;                            // 11
+    virtual int CutTail(int position) = 0;                          // 12
+    virtual void PrepareFinish() = 0;                               // 13
+    virtual void LogicalPageAdvance() = 0;                          // 14
+    virtual void LogicalPageRestart() = 0;                          // 15
+    virtual void PasteTail(long double x, long double y) = 0;       // 16
+    virtual void MoveAnchors(int index, int newTop) = 0;            // 17
+    virtual void CachePicture(TfrxView* picture) = 0;               // 18
+    virtual bool BandOnPage(TfrxBand* band) = 0;                    // 19
+    virtual int ObjectPosition() = 0;                               // 20
+    virtual int AnchorPosition() = 0;                               // 21
+    virtual long double BottomOfBands() = 0;                        // 22
+    virtual int LogicalPageNumber() = 0;                            // 23
+    virtual int LogicalPageTotal() = 0;                             // 24
+    virtual void InsertBlankPage(int index) = 0;                    // 25
+    virtual void RemovePage(int index) = 0;                         // 26
+    virtual void ReplacePage(int index, TfrxReportPage* page) = 0;  // 27
+    virtual void RenderPage(int index, platform::Canvas* canvas, long double scaleX,
+                            long double scaleY, long double offsetX, long double offsetY) = 0; // 28
+    // `cursor` in/out: a Qt::CursorShape value.
+    virtual void HitTest(int index, int x, int y, int button, int shift, long double scale,
+                         int offsetX, int offsetY, bool click, int& cursor) = 0;    // 29
+    virtual void AppendReport(TfrxReport* report) = 0;                              // 30
+    virtual void ReadFromStream(QIODevice& stream, bool allowPartialLoading = false) = 0; // 31
+    virtual void WriteToStream(QIODevice& stream) = 0;                              // 32
+    // Whether the file existed.
+    virtual bool ReadFromFile(const QString& fileName, bool mustExist = false) = 0; // 33
+    virtual void WriteToFile(const QString& fileName) = 0;                          // 34
+    // False when nothing was printed (no print handler installed, cancelled, failed).
+    virtual bool Print() = 0;                                                       // 35
+    // False when nothing was exported (no filter handler installed, cancelled, failed).
+    virtual bool Export(void* filter) = 0;                                          // 36
+
+    virtual TfrxCustomOutline* Outline() = 0;
+
+    // Fields of the abstract part.
+    TfrxAddPageMode AddPageMode = apRevisit;
+    int CurrentPage = -1;
+    // 1-based number of the page the preview shows (set by the preview before printing).
+    int CurrentPreviewPage = 0;
+    // Page-number offset of the logical-number fallbacks, set by the engine.
+    int FirstPage = 0;
+    TfrxReport* Report = nullptr;
+};
+
+// The preparation engine; the concrete engine lives in report/frxEngine.
+class TfrxCustomEngine {
+public:
+    virtual ~TfrxCustomEngine() = default;
+    virtual bool Run() = 0;
+
+    // Published state.
+    int CurColumn = 0;
+    int CurVColumn = 0;
+    long double CurX = 0;
+    long double CurY = 0;
+    bool FinalPass = false;
+    long double PageHeight = 0;
+    long double PageWidth = 0;
+    Variant StartDate;
+    Variant StartTime;
+    int TotalPages = 0;
+    bool Running = false;
+};
+
+// What a report and its store call on the preview control that shows them.
+class TfrxPreviewLink {
+public:
+    virtual ~TfrxPreviewLink() = default;
+    virtual void PrepareStarted() = 0;
+    virtual void PageArrived(int pageIndex) = 0;
+    virtual void PrepareStopped() = 0;
+    // Status text of the preview (URLs under the mouse); empty clears it.
+    virtual void ShowMessage(const QString& text) = 0;
+    // 1-based page; top in pixels of the page.
+    virtual void ShowPageAt(int pageNo, int top) = 0;
+    virtual void RepaintPages() = 0;
+};
+
+// A progress window the report shows while preparing, exporting or printing.
+class TfrxProgressSink {
+public:
+    virtual ~TfrxProgressSink() = default;
+    virtual void SetMessage(const QString& text) = 0;
+    virtual void SetPosition(int position) = 0;
+    // True once the user pressed Cancel.
+    virtual bool Terminated() const = 0;
+};
+
+// The report's run-time part: everything a report holds only while it is used, in one place.
+class TfrxReportRuntime {
+public:
+    explicit TfrxReportRuntime(TfrxReport* report);
+    ~TfrxReportRuntime();
+
+    frx::TfrxReportEvaluation* Evaluation();
+    TfrxDrawText* DrawText();
+    // Null until a factory is installed.
+    TfrxCustomPreviewPages* PreviewPages();
+    TfrxCustomEngine* Engine();
+
+    // The preview control showing this report, if any; cleared when it goes.
+    TfrxPreviewLink* Preview = nullptr;
+    // Live only between progress start and stop.
+    std::unique_ptr<TfrxProgressSink> Progress;
+
+private:
+    TfrxReport* m_report;
+    std::unique_ptr<frx::TfrxReportEvaluation> m_evaluation;
+    std::unique_ptr<TfrxDrawText> m_drawText;
+    std::unique_ptr<TfrxCustomPreviewPages> m_pages;
+    std::unique_ptr<TfrxCustomEngine> m_engine;
+};
+
+// Start-up hands in the implementations.
+struct TfrxRuntimeFactory {
+    std::function<std::unique_ptr<TfrxCustomPreviewPages>(TfrxReport*)> CreatePreviewPages;
+    std::function<std::unique_ptr<TfrxCustomEngine>(TfrxReport*)> CreateEngine;
+    // A progress window, shown at once; null when none can be shown.
+    std::function<std::unique_ptr<TfrxProgressSink>(TfrxReport*)> CreateProgress;
+    // Opens a preview window on the report's prepared pages (ShowPrepared); modal per the
+    // report's PreviewOptions.
+    std::function<void(TfrxReport*)> ShowPreview;
+};
+void frxSetRuntimeFactory(const TfrxRuntimeFactory& factory);
+const TfrxRuntimeFactory& frxRuntimeFactory();
