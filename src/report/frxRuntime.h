@@ -15,6 +15,7 @@
 #include <memory>
 
 class QIODevice;
+struct QMetaObject;
 class TfrxComponent;
 class TfrxBand;
 class TfrxView;
@@ -118,7 +119,29 @@ public:
 class TfrxCustomEngine {
 public:
     virtual ~TfrxCustomEngine() = default;
+
+    // The virtual operations in slot order.
+    // Ends the current page: the report summary when the page run finished, the page footer
+    // at PageHeight less its height, the overlay.
+    virtual void EndPage() = 0;
+    virtual void NewColumn() = 0;
+    // Ends the current page and begins the next one with its header bands.
+    virtual void NewPage() = 0;
+    virtual void ShowBand(TfrxBand* band) = 0;
+    // The first band of that class on the current template page; nothing when none.
+    virtual void ShowBand(const QMetaObject* bandClass) = 0;
+    virtual long double HeaderHeight() = 0;
+    virtual long double FooterHeight() = 0;
+    // PageHeight - FooterHeight - CurY (px).
+    virtual long double FreeSpace() = 0;
+    virtual Variant GetAggregateValue(const QString& name) = 0;
+    // Prepares the report's pages into its store; false when it stopped before running
+    // (errors found first); errors raised while running propagate.
     virtual bool Run() = 0;
+
+    // The report's EngineOptions.DoublePass.
+    bool DoublePass() const;
+    TfrxReport* Report = nullptr;
 
     // Published state.
     int CurColumn = 0;
