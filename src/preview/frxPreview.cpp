@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 
 #include <array>
+#include <vector>
 #include <cmath>
 
 using namespace frxClass;
@@ -244,7 +245,7 @@ void TfrxPreviewWorkspace::paintEvent(QPaintEvent* event) {
             painter.fillRect(r, ActiveFrameColor);
     }
 
-    platform::PainterCanvas canvas(&painter);
+    std::vector<std::pair<int, QRect>> shown;
     for (int i = from; i <= to; ++i) {
         const QRect r = PageRectInView(i);
         if (!r.intersects(dirty) || !r.intersects(client))
@@ -253,9 +254,25 @@ void TfrxPreviewWorkspace::paintEvent(QPaintEvent* event) {
         painter.setPen(QPen(FrameColor, 0));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(r.adjusted(0, 0, -1, -1));
-        painter.save();
-        PreviewPages->RenderPage(i, &canvas, Zoom, Zoom, r.left(), r.top());
-        painter.restore();
+        shown.emplace_back(i, r);
+    }
+
+    // The pages are drawn in device pixels: on a screen with more pixels per point the text is
+    // laid out for that screen, not magnified from a coarser layout.
+    const qreal dpr = painter.deviceTransform().m11() > 0 ? painter.deviceTransform().m11() : 1;
+    painter.save();
+    if (dpr != 1)
+        painter.scale(1 / dpr, 1 / dpr);
+    {
+        platform::PainterCanvas canvas(&painter);
+        const long double scale = Zoom * static_cast<long double>(dpr);
+        for (const auto& [i, r] : shown)
+            PreviewPages->RenderPage(i, &canvas, scale, scale, r.left() * static_cast<long double>(dpr),
+                                     r.top() * static_cast<long double>(dpr));
+    }
+    painter.restore();
+
+    for (const auto& [i, r] : shown) {
         if (m_thumbnail) {
             QFont font(QStringLiteral("Arial"));
             font.setPointSize(8);

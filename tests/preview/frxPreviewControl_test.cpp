@@ -316,3 +316,22 @@ TEST_F(PreviewControl, MessagePanelShowsCentredAndThawHidesIt) {
     preview.Thaw();
     EXPECT_FALSE(panel->isVisible());
 }
+
+TEST_F(PreviewControl, PagesAreDrawnAtTheDevicesResolution) {
+    // A device with two pixels per point: the store draws at twice the zoom, in device pixels.
+    QWidget* vp = ws()->viewport();
+    QImage image(vp->size() * 2, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    store.renders.clear();
+    vp->render(&image);
+    const QRect page = ws()->PageRectInView(0);
+    ASSERT_FALSE(store.renders.empty());
+    EXPECT_EQ(store.renders.front().scale, 2.0L);
+    EXPECT_EQ(store.renders.front().x, 2 * page.left());
+    EXPECT_EQ(store.renders.front().y, 2 * page.top());
+    // The store's 10 px bar covers 20 device rows below the page's top edge.
+    const int x = 2 * page.left() + 40;
+    EXPECT_EQ(image.pixelColor(x, 2 * page.top() + 19), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(x, 2 * page.top() + 20), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(2 * page.left() - 1, 200), QColor(0x20, 0x40, 0x80)) << "frame";
+}
