@@ -16,6 +16,8 @@
 #include <memory>
 #include <random>
 
+using namespace frxClass;
+
 namespace {
 
 double BestSeconds(int runs, const std::function<void()>& body) {
