@@ -4,7 +4,6 @@
 #include "platform/CanvasRecording.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
-#include "preview/frxPreview_p.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 #include "resources/frxResImages.h"
@@ -53,9 +52,8 @@ std::array<TfrxPreview::HookFunction, 5>& Hooks() {
 
 bool g_printAvailable = false;
 
-const TfrxCustomEngine* EngineOf(TfrxReport* report) { return frxEngineOf(report); }
-bool PrepareAgain(TfrxReport* report) { return frxPrepareAgain(report); }
-TfrxPreviewLink*& PreviewLinkOf(TfrxReport* report) { return frxPreviewLinkOf(report); }
+TfrxPreviewLink*& PreviewLinkOf(TfrxReport* report) { return report->Runtime().Preview; }
+bool PrepareAgain(TfrxReport*) { return false; } // ENGINE-PENDING
 
 } // namespace
 
@@ -484,7 +482,7 @@ bool TfrxPreview::HasButton(int button) const {
 bool TfrxPreview::FinalPass() const {
     if (!m_report)
         return true;
-    const TfrxCustomEngine* engine = EngineOf(m_report);
+    const TfrxCustomEngine* engine = m_report->Runtime().Engine();
     return !engine || engine->FinalPass;
 }
 
@@ -1047,16 +1045,3 @@ void TfrxPreview::Edit() {
     // The page would go to a page designer; this program has none, so nothing changes.
 }
 
-// TEMPORARY until the report's run-time part and Prepare land.
-namespace {
-TfrxPreviewLink* g_tmpLink = nullptr;
-}
-TfrxPreviewLink*& frxPreviewLinkOf(TfrxReport*) { return g_tmpLink; }
-TfrxCustomPreviewPages* frxPreviewPagesOf(TfrxReport*) { return nullptr; }
-const TfrxCustomEngine* frxEngineOf(TfrxReport*) { return nullptr; }
-bool frxPrepareAgain(TfrxReport*) { return false; }
-namespace {
-TfrxRuntimeFactory g_tmpFactory;
-}
-void frxSetRuntimeFactory(const TfrxRuntimeFactory& f) { g_tmpFactory = f; }
-const TfrxRuntimeFactory& frxRuntimeFactory() { return g_tmpFactory; }

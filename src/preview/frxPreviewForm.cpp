@@ -1,7 +1,6 @@
 #include "preview/frxPreviewForm.h"
 
 #include "platform/Error.h"
-#include "preview/frxPreview_p.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 #include "resources/frxResImages.h"
@@ -534,9 +533,9 @@ void TfrxPreviewForm::contextMenuEvent(QContextMenuEvent* event) {
 // --- showing a report ---
 
 void frxShowPreview(TfrxReport* report) {
-    TfrxCustomPreviewPages* pages = frxPreviewPagesOf(report);
+    TfrxCustomPreviewPages* pages = report->Runtime().PreviewPages();
     // An application's own control: bind and initialise it, nothing else.
-    if (auto* own = dynamic_cast<TfrxPreview*>(frxPreviewLinkOf(report)); own && !own->Window()) {
+    if (auto* own = dynamic_cast<TfrxPreview*>(report->Runtime().Preview); own && !own->Window()) {
         own->SetReport(report);
         own->SetPreviewPages(pages);
         own->Init();
@@ -547,7 +546,7 @@ void frxShowPreview(TfrxReport* report) {
     QPointer<TfrxPreviewForm> guard(form);
     form->Preview()->SetReport(report);
     form->Preview()->SetPreviewPages(pages);
-    frxPreviewLinkOf(report) = form->Preview();
+    report->Runtime().Preview = form->Preview();
     if (o->Maximized()) {
         // Without a window manager a maximised window keeps its size: give it the screen.
         if (QScreen* s = form->screen())

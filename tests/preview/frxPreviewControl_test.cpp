@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace frxClass;
+
 namespace {
 
 class PreviewControl : public ::testing::Test {

@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace frxClass;
+
 namespace {
 
 class PreviewForm : public ::testing::Test {

@@ -11,6 +11,8 @@
 
 using namespace worksheet;
 
+using namespace frxClass;
+
 namespace {
 
 Worksheet Generated(int n, bool answers) {
