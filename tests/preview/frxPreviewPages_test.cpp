@@ -366,6 +366,26 @@ TEST(StoreDelta, EveryDeltaAttributeSurvivesAppendAndRebuild) {
     }
 }
 
+// Rebuilt objects take their stored font, or their page's where they follow it.
+TEST_F(StoreTest, FontsFollowThePageOnlyWhereTheTemplateSaysSo) {
+    TfrxFont pageFont;
+    pageFont.SetName(QStringLiteral("Times New Roman"));
+    pageFont.SetSize(16);
+    page->SetFont(&pageFont);
+    TfrxMemoView* own = AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
+    TfrxFont plain; // the default face, kept as the object's own
+    own->SetFont(&plain);
+    TfrxMemoView* follows = AddMemo(QStringLiteral("Memo2"), 0, 0, 10, 10, QStringLiteral("b"));
+    follows->SetParentFont(true);
+    Prepare(1);
+    TfrxReportPage* built = store.BuildPage(0);
+    EXPECT_TRUE(SameTree(built->Objects()[0], own));
+    EXPECT_TRUE(SameTree(built->Objects()[1], follows));
+    EXPECT_EQ(built->Objects()[0]->Font()->Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(built->Objects()[1]->Font()->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_TRUE(built->Objects()[1]->ParentFont());
+}
+
 TEST_F(StoreTest, ParagraphFlagsMoveOnAsTheyAreWritten) {
     TfrxMemoView* memo = AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
     Register();
