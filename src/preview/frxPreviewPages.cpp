@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace frxClass;
+
 using namespace frxStore;
 
 namespace {

@@ -14,6 +14,8 @@
 
 #include <functional>
 
+using namespace frxClass;
+
 namespace {
 
 struct TestEngine : TfrxCustomEngine {
@@ -1180,3 +1182,4 @@ TEST_F(StoreTest, ClearAllEmptiesEverything) {
 } // namespace
 
 #include "frxPreviewPages_test.moc"
+
