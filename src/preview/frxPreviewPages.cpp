@@ -120,31 +120,6 @@ TfrxExportHandler& ExportHandler() {
     return handler;
 }
 
-// Copies `from`'s preview-visible objects (with their subtrees filtered the same way) into `to`:
-// same classes, names and properties; `map` gets template -> copy for every copied object.
-void CopyVisibleObjects(const TfrxComponent* from, TfrxComponent* to,
-                        QHash<const TfrxComponent*, TfrxComponent*>& map) {
-    std::vector<std::pair<const TfrxComponent*, TfrxComponent*>> work{{from, to}};
-    while (!work.empty()) {
-        const auto [src, dst] = work.back();
-        work.pop_back();
-        for (const TfrxComponent* child : src->Objects()) {
-            if (!IsPreviewVisible(child))
-                continue;
-            QObject* o = child->metaObject()->newInstance(Q_ARG(QObject*, dst));
-            auto* copy = qobject_cast<TfrxComponent*>(o);
-            if (!copy) {
-                delete o;
-                continue;
-            }
-            copy->Assign(child);
-            copy->setObjectName(child->Name());
-            map.insert(child, copy);
-            work.emplace_back(child, copy);
-        }
-    }
-}
-
 } // namespace
 
 bool frxIsPictureView(const TfrxComponent* obj) {
@@ -458,12 +433,10 @@ void TfrxPreviewPages::RegisterSourcePage(TfrxPage* templatePage) {
         delete o;
         return;
     }
-    page->Assign(templatePage);
+    QHash<const TfrxComponent*, TfrxComponent*> map;
+    page->CopyWithChildren(templatePage, IsPreviewVisible, &map);
     page->setObjectName(templatePage->Name());
     SetOriginal(page.get(), templatePage);
-
-    QHash<const TfrxComponent*, TfrxComponent*> map;
-    CopyVisibleObjects(templatePage, page.get(), map);
     QHash<const TfrxComponent*, TfrxComponent*> templateOf;
     for (auto it = map.constBegin(); it != map.constEnd(); ++it)
         templateOf.insert(it.value(), const_cast<TfrxComponent*>(it.key()));
@@ -1271,8 +1244,11 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
             cursor = Qt::PointingHandCursor;
     }
     TfrxPreviewLink* preview = PreviewOf(Report);
-    if (!click)
+    if (!click) {
+        if (Report && Report->OnMouseOverObject)
+            Report->OnMouseOverObject(view);
         return;
+    }
     if (url.startsWith(QLatin1Char('@'))) {
         bool ok = false;
         const int pageNo = url.mid(1).trimmed().toInt(&ok);
@@ -1296,8 +1272,24 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
     } else if (!url.isEmpty()) {
         QDesktopServices::openUrl(QUrl::fromUserInput(url));
     }
-    Q_UNUSED(button);
-    Q_UNUSED(shift);
+    // Going to another page may have rebuilt pages and dropped this one from the cache.
+    if (!view || !page || !Report || !Report->OnClickObject)
+        return;
+    bool modified = false;
+    Report->OnClickObject(view, button, shift, modified);
+    if (modified && page) {
+        ReplacePage(index, page);
+        if (TfrxPreviewLink* p = PreviewOf(Report))
+            p->RepaintPages();
+    }
+}
+
+void frxInstallPreviewPages() {
+    TfrxRuntimeFactory factory = frxRuntimeFactory();
+    factory.CreatePreviewPages = [](TfrxReport* report) {
+        return std::make_unique<TfrxPreviewPages>(report);
+    };
+    frxSetRuntimeFactory(factory);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -242,6 +242,10 @@ private:
     QStringList m_errors;
 };
 
+// Makes reports create this store (TfrxReport::Runtime().PreviewPages()); start-up calls it,
+// and tests do.
+void frxInstallPreviewPages();
+
 // Printing and exporting are done above the store (the print job, export filters); they hand
 // themselves in at start-up. Without a handler Print and Export return false: nothing was done.
 using TfrxPrintHandler = std::function<bool(TfrxPreviewPages& pages)>;
