@@ -53,6 +53,11 @@ public:
     Variant GetAggregateValue(const QString& name) override;
     bool Run() override;
 
+    // An anchor named `text` on the current page at CurY, and the 1-based page of the last
+    // anchor of that name (1 when none); through the report's store.
+    void AddAnchor(const QString& text);
+    int GetAnchorPage(const QString& text);
+
     // The template page being run; null outside a run.
     TfrxReportPage* CurrentPage() const { return m_page; }
     // The line counters: records of the data band being run, and records of the whole pass.

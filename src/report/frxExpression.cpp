@@ -102,17 +102,9 @@ void TfrxReportEvaluation::BindNames() {
         report->Variables().Set(a[0].ToString(), a[1]);
         return Variant::Null();
     });
-    // The preparation engine and the outline of the prepared pages, when the report has them.
-    if (auto* engine = dynamic_cast<QObject*>(report->Runtime().Engine())) {
-        m_script.AddObject(Q("Engine"), engine);
-        QObject* outline = nullptr;
-        if (TfrxCustomPreviewPages* pages = report->Runtime().PreviewPages())
-            outline = dynamic_cast<QObject*>(pages->Outline());
-        if (!outline)
-            outline = engine->findChild<QObject*>(Q("Outline"), Qt::FindDirectChildrenOnly);
-        if (outline)
-            m_script.AddObject(Q("Outline"), outline);
-    }
+    for (auto it = HostObjects.cbegin(); it != HostObjects.cend(); ++it)
+        if (it.value())
+            m_script.AddObject(it.key(), it.value());
     // Aggregates are not built yet; a template that uses one is told so.
     for (const char* name : {"SUM", "AVG", "MIN", "MAX", "COUNT"}) {
         const QString n = Q(name);
