@@ -22,6 +22,7 @@ class TfrxPage;
 class TfrxReportPage;
 class TfrxReport;
 class TfrxDrawText;
+class TfrxXMLItem;
 namespace platform {
 class Canvas;
 }
@@ -47,6 +48,11 @@ public:
     // Text, page and top of the current item's child `index`; page and top stay when absent.
     virtual void ItemAt(int index, QString& text, int& page, int& top) = 0;
     virtual int ItemCount() = 0;
+    // The current item's last child, or null.
+    virtual TfrxXMLItem* LastItem() = 0;
+    // The item after `item` among its siblings, with everything below it, moves one page on and
+    // by newTop minus its old top; later siblings stay.
+    virtual void ShiftFollowing(TfrxXMLItem* item, int newTop) = 0;
 };
 
 // The abstract prepared pages store. The virtual operations keep the order of the store's
@@ -103,6 +109,15 @@ public:
     virtual bool Export(void* filter) = 0;                                          // 36
 
     virtual TfrxCustomOutline* Outline() = 0;
+
+    // Called by the engine.
+    // An anchor named `text` on the current page at the engine's current Y.
+    virtual void AddAnchor(const QString& text) = 0;
+    // 1-based page of the last anchor named `text` (case ignored); 1 when there is none.
+    virtual int GetAnchorPage(const QString& text) = 0;
+    // The source page copied from `templatePage` takes a custom paper of width x height px
+    // (pages that grow with their content).
+    virtual void SetSourcePaper(TfrxPage* templatePage, long double width, long double height) = 0;
 
     // Fields of the abstract part.
     TfrxAddPageMode AddPageMode = apRevisit;
