@@ -155,6 +155,9 @@ public:
     TfrxCustomEngine* Engine() const;
     void SetEngine(TfrxCustomEngine* engine) { m_engine = engine; }
 
+    // Frees the live pages of the cache; printing keeps no page alive between sheets.
+    void ClearPageCache() { ClearCache(); }
+
     // Set by the print job, handed to text objects while drawing.
     int CopyNo = 0;
     long double PrintScale = 1;

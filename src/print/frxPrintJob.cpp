@@ -2,6 +2,7 @@
 
 #include "platform/CanvasPainter.h"
 #include "platform/Error.h"
+#include "preview/frxPreviewPages.h"
 #include "print/frxPrintDialog.h"
 #include "print/frxPrinter.h"
 #include "report/frxClass.h"
@@ -480,3 +481,38 @@ void TfrxPrintJob::PrintJoinedSheets() {
         }
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// The store's print operation
+
+namespace {
+
+class StoreSource final : public TfrxPrintSource {
+public:
+    explicit StoreSource(TfrxPreviewPages& pages) : m_pages(pages) {}
+    int PageCount() override { return m_pages.PageCount(); }
+    TfrxReportPage* BuildPage(int index) override { return m_pages.BuildPage(index); }
+    void RenderPage(int index, platform::Canvas* canvas, long double scaleX, long double scaleY,
+                    long double offsetX, long double offsetY) override {
+        m_pages.RenderPage(index, canvas, scaleX, scaleY, offsetX, offsetY);
+    }
+    void ClearPageCache() override { m_pages.ClearPageCache(); }
+    void SetCopyNo(int copyNo) override { m_pages.CopyNo = copyNo; }
+    void SetPrintScale(long double scale) override { m_pages.PrintScale = scale; }
+    int CurrentPreviewPage() override { return m_pages.CurrentPreviewPage; }
+
+private:
+    TfrxPreviewPages& m_pages;
+};
+
+} // namespace
+
+bool frxPrintPreviewPages(TfrxPreviewPages& pages) {
+    if (!pages.Report)
+        return false;
+    StoreSource source(pages);
+    TfrxPrintJob job(*pages.Report, source);
+    return job.Print();
+}
+
+void frxInstallPrintJob() { frxSetPrintHandler(&frxPrintPreviewPages); }

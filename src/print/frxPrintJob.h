@@ -11,6 +11,7 @@
 #include <functional>
 
 class TfrxCustomPrinter;
+class TfrxPreviewPages;
 class TfrxReport;
 class TfrxReportPage;
 class TfrxPrintDialog;
@@ -101,3 +102,8 @@ private:
     long double m_sheetWidth = 0, m_sheetHeight = 0; // mm
     long double m_overlapX = 3, m_overlapY = 3;       // mm
 };
+
+// The print operation of the prepared pages store: a print job over the store's report and
+// pages. Start-up installs it as the store's print handler with frxInstallPrintJob.
+bool frxPrintPreviewPages(TfrxPreviewPages& pages);
+void frxInstallPrintJob();

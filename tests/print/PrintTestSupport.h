@@ -128,3 +128,93 @@ inline void OnNextModal(std::function<void(QWidget* modal)> action, int tries = 
             OnNextModal(action, tries - 1);
     });
 }
+
+// --- measuring printed pages ------------------------------------------------------------------
+
+#include <QImage>
+#include <QRectF>
+
+// The bounding box, in mm from the image's corner, of the ink (pixels darker than mid grey)
+// inside `areaMM`; empty when there is none.
+inline QRectF InkBoxMM(const QImage& image, double dpi, const QRectF& areaMM) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const double perMM = dpi / 25.4;
+    const int x0 = std::max(0, static_cast<int>(areaMM.left() * perMM));
+    const int y0 = std::max(0, static_cast<int>(areaMM.top() * perMM));
+    const int x1 = std::min(grey.width(), static_cast<int>(areaMM.right() * perMM));
+    const int y1 = std::min(grey.height(), static_cast<int>(areaMM.bottom() * perMM));
+    int left = x1, top = y1, right = -1, bottom = -1;
+    for (int y = y0; y < y1; ++y) {
+        const uchar* line = grey.constScanLine(y);
+        for (int x = x0; x < x1; ++x)
+            if (line[x] < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    }
+    if (right < 0)
+        return {};
+    return QRectF(left / perMM, top / perMM, (right + 1 - left) / perMM,
+                  (bottom + 1 - top) / perMM);
+}
+
+// --- the worksheet's page ---------------------------------------------------------------------
+
+// The worksheet template's page (Page1 of the worksheet window's report, by the template's
+// table) with the texts a sheet of 20 problems gives its seven objects.
+inline TfrxReportPage* AddWorksheetPage(TfrxReport& report) {
+    auto* page = new TfrxReportPage(&report);
+    page->SetName(QStringLiteral("Page1"));
+    page->SetPaperSize(DMPAPER_A4);
+    struct Obj {
+        const char* name;
+        long double l, t, w, h;
+        int height;
+        bool bold;
+        bool column;
+    };
+    const Obj objs[] = {
+        {"Memo1", 18.89762559L, 196.53551118L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo6", 56.69295L, 158.74026L, 710.55164L, 30.23624L, 16, true, false},
+        {"Memo7", 260.78757L, 79.37013L, 306.14193L, 34.01577L, 27, true, false},
+        {"Memo2", 170.07885L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo3", 321.26005L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo4", 472.44125L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo5", 623.62245L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+    };
+    for (const Obj& o : objs) {
+        auto* m = new TfrxMemoView(page);
+        m->SetName(QString::fromLatin1(o.name));
+        m->SetBounds(o.l, o.t, o.w, o.h);
+        TfrxFont f;
+        f.SetName(QStringLiteral("Arial"));
+        f.SetHeight(-o.height);
+        if (o.bold)
+            f.SetStyle(frxClass::fsBold);
+        m->SetFont(&f);
+        m->SetParentFont(false);
+        if (o.column) {
+            m->SetHAlign(frxClass::haRight);
+            m->SetLineSpacing(20);
+            m->SetStretchMode(frxClass::smMaxHeight);
+        }
+        QString text;
+        if (QByteArray(o.name) == "Memo7") {
+            text = QString::fromUtf8("数  学  运  算  练  习");
+        } else if (QByteArray(o.name) == "Memo6") {
+            text = QString::fromUtf8("题数：20      姓名                      年级         班级"
+                                     "                           用时                     分数");
+        } else {
+            const int n = QByteArray(o.name).back() - '0';
+            for (int r = 0; r < 4; ++r)
+                text += QStringLiteral("%1 + %2 = %3    \r")
+                            .arg(10 * n + r)
+                            .arg(7 * r + n)
+                            .arg(10 * n + r + 7 * r + n);
+        }
+        m->SetText(text);
+    }
+    return page;
+}
