@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Fonts.h"
 #include "preview/frxXMLSerializer.h"
+#include "report/frxExpression.h"
 #include "worksheet/U_Shengcheng.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Sumdrill"));
     platform::InstallFontSubstitutions();
     frxInstallXMLSerializer(); // reports save and load their objects through it
+    frxInstallEvaluator();     // expressions and scripts of report objects
 
     auto F_man = std::make_unique<TF_man>();
     platform::Guarded([&] { F_man->FormCreate(); });

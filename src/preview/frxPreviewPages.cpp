@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace frxClass;
+
 using namespace frxStore;
 
 namespace {

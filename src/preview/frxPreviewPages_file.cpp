@@ -5,6 +5,8 @@
 
 #include "report/frxClass.h"
 
+using namespace frxClass;
+
 namespace {
 [[noreturn]] void NotYet() {
     throw TfrxException(QStringLiteral("Prepared report files cannot be saved or opened yet"));

@@ -21,13 +21,13 @@ class TfrxView;
 class TfrxPage;
 class TfrxReportPage;
 class TfrxReport;
+class TfrxCustomMemoView;
+class TfrxFormat;
+class TfrxScript;
 class TfrxDrawText;
 class TfrxXMLItem;
 namespace platform {
 class Canvas;
-}
-namespace frx {
-class TfrxReportEvaluation;
 }
 
 // Progress kinds of the report's progress operations.
@@ -173,13 +173,43 @@ public:
     virtual bool Terminated() const = 0;
 };
 
+// The evaluation members of the model (a report's Calc and script, a view's data step, a text
+// object's substitution and formats), implemented by the expression evaluator and installed at
+// start-up with frxSetEvaluator, so the model does not depend on the evaluator.
+class TfrxEvaluator {
+public:
+    virtual ~TfrxEvaluator() = default;
+    virtual Variant Calc(TfrxReport* report, const QString& expression, TfrxScript* script) = 0;
+    virtual bool ResolveName(TfrxReport* report, const QString& name, Variant& value) = 0;
+    virtual TfrxScript* Script(TfrxReport* report) = 0;
+    virtual bool PrepareScript(TfrxReport* report) = 0;
+    virtual void EvaluateView(TfrxView* view) = 0;
+    virtual void EvaluateMemo(TfrxCustomMemoView* memo) = 0;
+    virtual QString EvaluateAndFormat(TfrxCustomMemoView* memo, const QString& expression) = 0;
+    virtual QString FormatValue(const TfrxCustomMemoView* memo, const Variant& value,
+                                const TfrxFormat* format) = 0;
+};
+void frxSetEvaluator(TfrxEvaluator* evaluator);
+// Raises when none is installed.
+TfrxEvaluator& frxEvaluator();
+
+// Per-report state of the evaluator (script program, expression cache, engine values); the
+// evaluator derives its own and keeps it in the report's run-time part.
+class TfrxEvaluationState {
+public:
+    virtual ~TfrxEvaluationState() = default;
+};
+
 // The report's run-time part: everything a report holds only while it is used, in one place.
 class TfrxReportRuntime {
 public:
     explicit TfrxReportRuntime(TfrxReport* report);
     ~TfrxReportRuntime();
 
-    frx::TfrxReportEvaluation* Evaluation();
+    // Null until the evaluator made it.
+    TfrxEvaluationState* Evaluation() const { return m_evaluation.get(); }
+    void SetEvaluation(std::unique_ptr<TfrxEvaluationState> state);
+    // The report's own text layout object.
     TfrxDrawText* DrawText();
     // Null until a factory is installed.
     TfrxCustomPreviewPages* PreviewPages();
@@ -192,7 +222,7 @@ public:
 
 private:
     TfrxReport* m_report;
-    std::unique_ptr<frx::TfrxReportEvaluation> m_evaluation;
+    std::unique_ptr<TfrxEvaluationState> m_evaluation;
     std::unique_ptr<TfrxDrawText> m_drawText;
     std::unique_ptr<TfrxCustomPreviewPages> m_pages;
     std::unique_ptr<TfrxCustomEngine> m_engine;

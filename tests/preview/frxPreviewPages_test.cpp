@@ -14,6 +14,8 @@
 
 #include <functional>
 
+using namespace frxClass;
+
 namespace {
 
 struct TestEngine : TfrxCustomEngine {
@@ -1160,3 +1162,4 @@ TEST_F(StoreTest, ClearAllEmptiesEverything) {
 } // namespace
 
 #include "frxPreviewPages_test.moc"
+
