@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Fonts.h"
 #include "preview/frxXMLSerializer.h"
+#include "print/frxPrintJob.h"
 #include "report/frxExpression.h"
 #include "worksheet/U_Shengcheng.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     platform::InstallFontSubstitutions();
     frxInstallXMLSerializer(); // reports save and load their objects through it
     frxInstallEvaluator();     // expressions and scripts of report objects
+    frxInstallPrintJob();      // the prepared pages store prints through the print job
 
     auto F_man = std::make_unique<TF_man>();
     platform::Guarded([&] { F_man->FormCreate(); });
