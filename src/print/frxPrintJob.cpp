@@ -2,7 +2,9 @@
 
 #include "platform/CanvasPainter.h"
 #include "platform/Error.h"
+#include "preview/frxPreview.h"
 #include "preview/frxPreviewPages.h"
+#include "print/frxPreviewPageSettings.h"
 #include "print/frxPrintDialog.h"
 #include "print/frxPrinter.h"
 #include "report/frxClass.h"
@@ -12,6 +14,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
@@ -104,6 +107,7 @@ bool TfrxPrintJob::Print() {
         printers->SelectPrinter(named);
 
     bool printing = false;
+    QPointer<TfrxPreview> preview;
     try {
         if (options.ShowDialog()) {
             TfrxPrintDialog dialog(QApplication::activeWindow());
@@ -136,11 +140,18 @@ bool TfrxPrintJob::Print() {
         printing = true;
         if (m_report->OnPrintReport)
             m_report->OnPrintReport(m_report);
+        // The preview paints nothing while its pages are printed; its print operation thaws
+        // it afterwards (and so does an error here).
+        preview = dynamic_cast<TfrxPreview*>(m_report->Runtime().Preview);
+        if (preview)
+            preview->Freeze();
 
         m_selection.Parse(options.PageNumbers(), m_pages.PageCount());
         m_pages.ClearPageCache();
         RunDocument();
     } catch (...) {
+        if (preview)
+            preview->Thaw();
         if (printing && m_report->OnAfterPrintReport)
             m_report->OnAfterPrintReport(m_report);
         m_pages.SetCopyNo(0);
@@ -515,4 +526,29 @@ bool frxPrintPreviewPages(TfrxPreviewPages& pages) {
     return job.Print();
 }
 
-void frxInstallPrintJob() { frxSetPrintHandler(&frxPrintPreviewPages); }
+void frxInstallPrintJob() {
+    frxSetPrintHandler(&frxPrintPreviewPages);
+    TfrxPreview::SetPrintAvailable(true);
+    TfrxPreview::InstallHook(TfrxPreview::Hook::PageSetup, [](TfrxPreview* preview) {
+        TfrxReport* report = preview->Report();
+        TfrxCustomPreviewPages* pages = preview->PreviewPages();
+        if (!report || !pages || preview->PageNo() < 1)
+            return;
+        QPointer<TfrxPreview> guarded(preview);
+        TfrxPageSettingsHandOver handOver;
+        handOver.Freeze = [guarded] {
+            if (guarded)
+                guarded->Freeze();
+        };
+        handOver.Thaw = [guarded] {
+            if (guarded)
+                guarded->Thaw();
+        };
+        handOver.Reprepare = [guarded] {
+            if (guarded)
+                guarded->Reprepare();
+        };
+        frxPreviewPageSettings(*report, *pages, preview->PageNo() - 1, handOver,
+                               preview->window());
+    });
+}

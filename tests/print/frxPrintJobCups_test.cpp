@@ -11,6 +11,7 @@
 #include "platform/PrintService.h"
 #include "preview/frxPreviewPages.h"
 #include "preview/frxXMLSerializer.h"
+#include "print/frxPrintDialog.h"
 #include "print/frxPrintJob.h"
 #include "print/frxPrinter.h"
 
@@ -18,6 +19,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -58,19 +60,22 @@ protected:
     }
     void TearDown() override { frxSetPrintService(nullptr); }
 
-    // The worksheet page prepared into the store the way the engine prepares it.
-    void PrepareWorksheet() {
+    // The worksheet page prepared into the store the way the engine prepares it, `pages`
+    // times.
+    void PrepareWorksheet(int pages = 1) {
         TfrxReportPage* page = AddWorksheetPage(report);
         store.ClearAll();
         store.PrepareStart();
         store.RegisterSourcePage(page);
         engine.Running = true;
         store.PassStart();
-        store.StartPage(page);
-        TfrxNullBand band;
-        band.Objects() = page->Objects();
-        store.AppendObject(&band);
-        band.Objects().clear();
+        for (int i = 0; i < pages; ++i) {
+            store.StartPage(page);
+            TfrxNullBand band;
+            band.Objects() = page->Objects();
+            store.AppendObject(&band);
+            band.Objects().clear();
+        }
         engine.Running = false;
         store.PrepareFinish();
     }
@@ -173,6 +178,177 @@ TEST_F(CupsPrintJob, TheWorksheetLandsOnPaperWhereItsBoxesAreAndWhereThePreviewS
         EXPECT_NEAR(preview.columns[c].bottom(), paper.columns[c].bottom(), 0.5)
             << "column " << c + 1;
     }
+}
+
+// --- faults: what the user sees, and that nothing is reported as printed ------------------------
+
+// Runs a CUPS command line tool against the server in CUPS_SERVER; its output on failure.
+QString Cups(const QString& tool, const QStringList& args) {
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QString::fromLocal8Bit(p.readAllStandardError());
+    return QString();
+}
+
+QString SourceRoot() { return QDir(S(SUMDRILL_TEST_DATA "/../../..")).absolutePath(); }
+
+class CupsPrintFaults : public CupsPrintJob {
+protected:
+    void SetUp() override {
+        CupsPrintJob::SetUp();
+        // A queue of its own, on the server's PDF backend, for each test to break.
+        static int n = 0;
+        queue = S("Sumdrill_Fault_%1_%2").arg(QCoreApplication::applicationPid()).arg(++n);
+        const QString dir = env.server.section(QLatin1Char('/'), 0, -2);
+        QFile tagFile(dir + S("/tag"));
+        ASSERT_TRUE(tagFile.open(QIODevice::ReadOnly));
+        const QString tag = QString::fromUtf8(tagFile.readAll()).trimmed();
+        ASSERT_EQ(Cups(S("lpadmin"), {S("-p"), queue, S("-E"), S("-v"), S("cups-pdf:/") + tag,
+                                      S("-P"), dir + S("/queue.ppd")}),
+                  QString());
+        UseQueue(queue);
+        title = UniqueTitle("fault");
+        report.ReportOptions()->SetName(title);
+        report.PrintOptions()->SetCopies(2);
+        report.OnAfterPrintReport = [this](TfrxReport*) { ++afterPrint; };
+        PrepareWorksheet(3);
+    }
+    void TearDown() override {
+        Cups(S("lpadmin"), {S("-x"), queue});
+        CupsPrintJob::TearDown();
+    }
+    void UseQueue(const QString& name) {
+        frxSetPrintService(platform::SystemPrintService());
+        const int index = frxPrinters()->IndexOfPrinter(name);
+        ASSERT_GE(index, 0) << name.toStdString();
+        frxPrinters()->SelectPrinter(index);
+    }
+
+    // Prints as the preview's Print button does; the error box's text, empty when none.
+    QString PrintAsTheButtonDoes(bool* printed = nullptr) {
+        QString box;
+        platform::SetErrorSink([&](const QString& text) { box = text; });
+        bool result = false;
+        platform::Guarded([&] { result = frxPrintPreviewPages(store); });
+        platform::SetErrorSink({});
+        RecordProperty("box", box.toStdString()); // what the user read, in the XML report
+        if (printed)
+            *printed = result;
+        return box;
+    }
+    // Nothing of the run reached the queue, and the options are as they were.
+    void ExpectNothingPrinted(const QString& queueName) {
+        EXPECT_EQ(JobsTitled(queueName, title), 0);
+        EXPECT_FALSE(frxPrinters()->CurrentPrinter()->Printing());
+        EXPECT_EQ(report.PrintOptions()->Copies(), 2);
+        EXPECT_EQ(afterPrint, 1);
+    }
+
+    QString queue;
+    QString title;
+    int afterPrint = 0;
+};
+
+TEST_F(CupsPrintFaults, ADisabledQueue) {
+    ASSERT_EQ(Cups(S("cupsdisable"), {S("-r"), S("Out of paper"), queue}), QString());
+    EXPECT_EQ(PrintAsTheButtonDoes(),
+              S("Cannot start printing on %1: the printer is stopped (Out of paper).").arg(queue));
+    ExpectNothingPrinted(queue);
+}
+
+TEST_F(CupsPrintFaults, AQueueThatRejectsJobs) {
+    ASSERT_EQ(Cups(S("cupsreject"), {S("-r"), S("Maintenance"), queue}), QString());
+    EXPECT_EQ(PrintAsTheButtonDoes(),
+              S("Cannot start printing on %1: the printer is not accepting jobs (Maintenance).")
+                  .arg(queue));
+    ExpectNothingPrinted(queue);
+}
+
+TEST_F(CupsPrintFaults, AJobTheServerRejectsWhileItIsDrawn) {
+    // The queue stops accepting jobs after the document was begun: the pages are drawn, and
+    // handing them over fails.
+    int pages = 0;
+    report.OnPrintPage = [this, &pages](TfrxReportPage*, int) {
+        if (++pages == 2)
+            Cups(S("cupsreject"), {queue});
+    };
+    const QString box = PrintAsTheButtonDoes();
+    EXPECT_TRUE(box.startsWith(S("Cannot send data to %1: ").arg(queue))) << box.toStdString();
+    EXPECT_TRUE(box.contains(S("not accepting jobs"))) << box.toStdString();
+    ExpectNothingPrinted(queue);
+}
+
+TEST_F(CupsPrintFaults, AQueueDeletedAfterTheDialogClosed) {
+    report.PrintOptions()->SetShowDialog(true);
+    OnNextModal([this](QWidget* w) {
+        ASSERT_NE(qobject_cast<TfrxPrintDialog*>(w), nullptr);
+        ASSERT_EQ(Cups(S("lpadmin"), {S("-x"), queue}), QString());
+        w->findChild<QPushButton*>(S("OkB"))->click();
+    });
+    EXPECT_EQ(PrintAsTheButtonDoes(),
+              S("Cannot start printing on %1: The printer or class does not exist.").arg(queue));
+    EXPECT_EQ(report.PrintOptions()->Copies(), 2);
+    EXPECT_EQ(afterPrint, 1);
+}
+
+TEST_F(CupsPrintFaults, AMalformedPageRangeReachesNoPrinter) {
+    report.PrintOptions()->SetPageNumbers(S("1,,3"));
+    EXPECT_EQ(PrintAsTheButtonDoes(), S("'' is not a valid integer value."));
+    ExpectNothingPrinted(queue);
+    EXPECT_EQ(report.PrintOptions()->PageNumbers(), S("1,,3"));
+}
+
+TEST_F(CupsPrintFaults, CancelLeavesNoHalfJobInTheQueue) {
+    report.OnProgress = [](TfrxReport* r, int, int page) {
+        if (page == 2)
+            r->Terminated = true;
+    };
+    bool printed = false;
+    EXPECT_EQ(PrintAsTheButtonDoes(&printed), QString());
+    EXPECT_TRUE(printed); // cancelled by the user, not failed
+    EXPECT_EQ(JobsTitled(queue, title), 0);
+    EXPECT_FALSE(frxPrinters()->CurrentPrinter()->Printing());
+}
+
+// A server that was stopped after the printers were listed.
+TEST_F(CupsPrintFaults, AStoppedServer) {
+    QProcess start;
+    start.start(S("bash"), {SourceRoot() + S("/tools/cups.sh"), S("start")});
+    ASSERT_TRUE(start.waitForFinished(60000));
+    ASSERT_EQ(start.exitCode(), 0) << start.readAllStandardError().toStdString();
+    QString server, dir;
+    for (const QString& line : QString::fromUtf8(start.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(S("export CUPS_SERVER=")))
+            server = line.section(QLatin1Char('='), 1);
+        if (line.startsWith(S("export SUMDRILL_CUPS_DIR=")))
+            dir = line.section(QLatin1Char('='), 1);
+    }
+    ASSERT_FALSE(server.isEmpty());
+    const QByteArray ours = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", server.toLocal8Bit());
+    cupsSetServer(nullptr);
+    struct Back {
+        QByteArray server;
+        ~Back() {
+            qputenv("CUPS_SERVER", server);
+            cupsSetServer(nullptr);
+        }
+    } back{ours};
+
+    UseQueue(env.queue);
+    QProcess stop;
+    stop.start(S("bash"), {SourceRoot() + S("/tools/cups.sh"), S("stop"), dir});
+    ASSERT_TRUE(stop.waitForFinished(60000));
+    ASSERT_EQ(stop.exitCode(), 0);
+
+    const QString box = PrintAsTheButtonDoes();
+    EXPECT_TRUE(box.startsWith(S("Cannot start printing on %1: the print server cannot be "
+                                 "reached").arg(env.queue)))
+        << box.toStdString();
+    EXPECT_FALSE(frxPrinters()->CurrentPrinter()->Printing());
+    EXPECT_EQ(report.PrintOptions()->Copies(), 2);
+    EXPECT_EQ(afterPrint, 1);
 }
 
 } // namespace

@@ -227,11 +227,13 @@ TEST_F(CupsPrinters, AQueueThatRefusesTheJobIsAnErrorNotASuccess) {
         p.start(QString::fromLatin1(tool), {queue});
         return p.waitForFinished(20000) && p.exitCode() == 0;
     };
-    ASSERT_TRUE(run("cupsreject", m_env.queue));
     const QString title = UniqueTitle("refused");
     m_printer->SetTitle(title);
     m_printer->SetPrintPaper(9, poPortrait, 0, 0, 7, 1, 1);
     m_printer->BeginDocument();
+    // The queue stops taking jobs while the document is drawn (one that already refuses them
+    // is refused by BeginDocument).
+    ASSERT_TRUE(run("cupsreject", m_env.queue));
     m_printer->BeginPrinterPage();
     m_printer->Canvas()->Painter()->drawLine(0, 0, 300, 300);
     m_printer->EndPrinterPage();
