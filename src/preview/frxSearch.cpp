@@ -11,16 +11,6 @@ TfrxSearchState& frxSearchState() {
     return state;
 }
 
-TfrxSearchCursor::TfrxSearchCursor() = default;
-TfrxSearchCursor::~TfrxSearchCursor() = default;
-TfrxSearchCursor::TfrxSearchCursor(TfrxSearchCursor&&) noexcept = default;
-TfrxSearchCursor& TfrxSearchCursor::operator=(TfrxSearchCursor&&) noexcept = default;
-
-void TfrxSearchCursor::DropPicture() {
-    Picture.reset();
-    PicturePage = -1;
-}
-
 namespace {
 // A lead byte of a double-byte character of the code page; the next byte belongs to it.
 inline bool IsLeadByte(char c) {
@@ -59,23 +49,23 @@ qsizetype frxSearchFind(const QByteArray& text, const QByteArray& what, qsizetyp
     return -1;
 }
 
-bool frxSearchPages(TfrxCustomPreviewPages& pages, TfrxSearchState& state,
-                    TfrxSearchCursor& cursor) {
+bool frxSearchPages(TfrxCustomPreviewPages& pages, TfrxSearchState& state, int& page,
+                    std::unique_ptr<platform::RecordingCanvas>& picture, int& picturePage) {
     state.Found = false;
-    if (cursor.Page < 0)
-        cursor.Page = 0;
+    if (page < 0)
+        page = 0;
     QByteArray what = platform::ToGbk(state.Text);
     if (!state.CaseSensitive)
         what = frxSearchUpper(what);
     const int count = pages.PageCount();
-    while (cursor.Page < count) {
-        if (!cursor.Picture || cursor.PicturePage != cursor.Page) {
+    while (page < count) {
+        if (!picture || picturePage != page) {
             // A recording counts as fully visible: every object of the page is drawn.
-            cursor.Picture = std::make_unique<platform::RecordingCanvas>();
-            cursor.PicturePage = cursor.Page;
-            pages.RenderPage(cursor.Page, cursor.Picture.get(), 1, 1, 0, 0);
+            picture = std::make_unique<platform::RecordingCanvas>();
+            picturePage = page;
+            pages.RenderPage(page, picture.get(), 1, 1, 0, 0);
         }
-        const std::vector<platform::CanvasRecord>& records = cursor.Picture->Records();
+        const std::vector<platform::CanvasRecord>& records = picture->Records();
         for (int index = state.RecordIndex + 1; index < int(records.size()); ++index) {
             const platform::CanvasRecord& r = records[size_t(index)];
             if (r.Kind != platform::CanvasRecord::Type::DrawText &&
@@ -92,7 +82,7 @@ bool frxSearchPages(TfrxCustomPreviewPages& pages, TfrxSearchState& state,
             return true;
         }
         state.RecordIndex = -1;
-        ++cursor.Page;
+        ++page;
     }
     return false;
 }

@@ -30,22 +30,6 @@ struct TfrxSearchState {
 };
 TfrxSearchState& frxSearchState();
 
-// Where a search goes on in one page area: the page it continues on, and the one recorded
-// page it keeps (recording a page is the costly part; a search over many pages records each
-// once).
-struct TfrxSearchCursor {
-    int Page = 0;
-    std::unique_ptr<platform::RecordingCanvas> Picture;
-    int PicturePage = -1;
-
-    TfrxSearchCursor();
-    ~TfrxSearchCursor();
-    TfrxSearchCursor(TfrxSearchCursor&&) noexcept;
-    TfrxSearchCursor& operator=(TfrxSearchCursor&&) noexcept;
-    // Forgets the recorded page (the pages or their layout changed).
-    void DropPicture();
-};
-
 // Text in the 8-bit code page, upper-cased for a search without case: ASCII letters only, and
 // never the second byte of a double-byte character.
 QByteArray frxSearchUpper(const QByteArray& gbk);
@@ -53,11 +37,14 @@ QByteArray frxSearchUpper(const QByteArray& gbk);
 // after `from`, or -1. An empty `what` is found nowhere.
 qsizetype frxSearchFind(const QByteArray& text, const QByteArray& what, qsizetype from = 0);
 
-// Searches from cursor.Page on, after the record state.RecordIndex of that page, for
-// state.Text. Clears state.Found first; on a hit sets Found, HitRect and RecordIndex and leaves
-// the cursor on the hit's page; without one the cursor ends at the page count. Returns Found.
-bool frxSearchPages(TfrxCustomPreviewPages& pages, TfrxSearchState& state,
-                    TfrxSearchCursor& cursor);
+// Searches from page `page` on, after the record state.RecordIndex of that page, for
+// state.Text. Each page is drawn at zoom 1 onto a recording; `picture` keeps the last one
+// (and `picturePage` its index), so a search over many pages records each page once and F3
+// on the same page records nothing. Clears state.Found first; on a hit sets Found, HitRect and
+// RecordIndex and leaves `page` on the hit's page; without one `page` ends at the page count.
+// Returns Found.
+bool frxSearchPages(TfrxCustomPreviewPages& pages, TfrxSearchState& state, int& page,
+                    std::unique_ptr<platform::RecordingCanvas>& picture, int& picturePage);
 
 // The scroll position that brings a hit into view. `hit` is in the page area's coordinates,
 // `view` is the visible part (its top-left is the current scroll position). When the hit
