@@ -111,12 +111,11 @@ struct PickPlan {
     std::vector<std::uint32_t> bounds;
 };
 
-const PickPlan& PlanFor(std::uint32_t n) {
-    static std::vector<std::unique_ptr<PickPlan>> plans;
-    if (n < plans.size() && plans[n])
-        return *plans[n];
-    if (plans.size() <= n)
-        plans.resize(n + 1);
+std::vector<std::unique_ptr<PickPlan>> g_plans; // by n
+
+const PickPlan& MakePlan(std::uint32_t n) {
+    if (g_plans.size() <= n)
+        g_plans.resize(n + 1);
     auto plan = std::make_unique<PickPlan>();
     plan->n = n;
     plan->jump = StepsForward(std::uint64_t{n} + 1);
@@ -124,8 +123,14 @@ const PickPlan& PlanFor(std::uint32_t n) {
     for (std::uint32_t p = 0; p <= n; ++p)
         plan->bounds[p] =
             static_cast<std::uint32_t>(((static_cast<std::uint64_t>(p) << 32) + n - 1) / n);
-    plans[n] = std::move(plan);
-    return *plans[n];
+    g_plans[n] = std::move(plan);
+    return *g_plans[n];
+}
+
+inline const PickPlan& PlanFor(std::uint32_t n) {
+    if (n < g_plans.size() && g_plans[n]) [[likely]]
+        return *g_plans[n];
+    return MakePlan(n);
 }
 
 // The lanes of the block starting at draw `base` that hold draws 0 and up (base > -64).
