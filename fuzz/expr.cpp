@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace frxClass;
+
 namespace {
 
 QString S(const char* s) { return QString::fromLatin1(s); }

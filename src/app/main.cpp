@@ -5,18 +5,26 @@
 #include "platform/Error.h"
 #include "platform/Fonts.h"
 #include "preview/frxXMLSerializer.h"
+#include "report/frxExpression.h"
 #include "worksheet/U_Shengcheng.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sumdrill"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Sumdrill"));
+    Q_INIT_RESOURCE(app);
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/sumdrill-48.png"));
+    icon.addFile(QStringLiteral(":/icons/sumdrill-256.png"));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("sumdrill"));
     platform::InstallFontSubstitutions();
     frxInstallXMLSerializer(); // reports save and load their objects through it
+    frxInstallEvaluator();     // expressions and scripts of report objects
 
     auto F_man = std::make_unique<TF_man>();
     platform::Guarded([&] { F_man->FormCreate(); });

@@ -91,6 +91,8 @@ public:
     virtual bool EndDocument() = 0;
     // Drops the open document; nothing reaches the printer.
     virtual void AbortDocument() = 0;
+    // Why the last document or raw call failed, as the service put it; empty when unknown.
+    virtual QString LastError() const { return QString(); }
 
     // Raw documents: bytes that go to the queue unchanged.
     virtual bool BeginRawDocument(const QString& title) = 0;

@@ -206,6 +206,8 @@ public:
         return ok;
     }
 
+    QString LastError() const override { return m_lastError; }
+
     void AbortDocument() override {
         if (m_painter) {
             m_painter->end();
@@ -404,6 +406,8 @@ private:
                                        QFile::encodeName(file).constData(),
                                        m_title.toUtf8().constData(), count, options);
         cupsFreeOptions(count, options);
+        if (job <= 0)
+            m_lastError = QString::fromUtf8(cupsLastErrorString());
         return job > 0;
     }
 
@@ -419,6 +423,7 @@ private:
 
     DeviceMode m_mode;
     QString m_title;
+    QString m_lastError;
     QString m_outputFile;
     std::unique_ptr<QTemporaryFile> m_spoolFile;
     std::unique_ptr<QPrinter> m_pdf;

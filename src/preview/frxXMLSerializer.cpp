@@ -18,6 +18,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace frxClass;
+
 using frxProps::Kind;
 
 namespace {
@@ -339,7 +341,8 @@ void TfrxXMLSerializer::SetAttribute(QObject* obj, const QByteArray& name,
                 QBuffer buf(&data);
                 buf.open(QIODevice::ReadOnly);
                 QDataStream in(&buf);
-                persistent->ReadBinaryProperties(in);
+                if (!persistent->ReadBinaryProperties(in))
+                    AddError(InvalidValue());
             }
             return;
         }
@@ -527,6 +530,15 @@ void TfrxXMLSerializer::ReadTree(TfrxComponent* component, TfrxXMLItem* item) {
         return false;
     };
 
+    // The names already in the tree, first in tree order, kept current while reading: one
+    // lookup per item instead of a walk over the whole tree.
+    QHash<QString, TfrxComponent*> names;
+    for (TfrxComponent* c : m_root->AllObjects()) {
+        const QString key = c->Name().toCaseFolded();
+        if (!key.isEmpty() && !names.contains(key))
+            names.insert(key, c);
+    }
+
     std::vector<TfrxComponent*> read;
     // Items to read with the component of their parent item; iterative for deep files.
     std::vector<std::pair<TfrxXMLItem*, TfrxComponent*>> pending;
@@ -543,19 +555,19 @@ void TfrxXMLSerializer::ReadTree(TfrxComponent* component, TfrxXMLItem* item) {
         if (!classKnown(it))
             continue;
         const QString name = FromAnsi(it->GetAttr("Name"));
-        TfrxComponent* c = name.isEmpty() ? nullptr : m_root->FindObject(name);
+        const QString key = name.toCaseFolded();
+        TfrxComponent* c = name.isEmpty() ? nullptr : names.value(key, nullptr);
         if (!c) {
             if (it->Name().compare("inherited", Qt::CaseInsensitive) == 0)
                 continue; // nothing to inherit from
             c = frxCreateComponent(QString::fromLatin1(it->Name()), parent);
             if (!c)
                 continue;
+            // The name is free (the index holds every name of the tree), so the component
+            // takes it without the tree walk of SetName.
             if (!name.isEmpty()) {
-                try {
-                    c->SetName(name);
-                } catch (const std::exception& e) {
-                    AddError(platform::MessageOf(e));
-                }
+                c->setObjectName(name);
+                names.insert(key, c);
             }
         } else if (c->Parent() != parent) {
             c->SetParent(parent);
@@ -587,9 +599,16 @@ public:
         s.ReadTree(&component);
         // ReadTree leaves a report loading; a report read as a whole is done here.
         component.SetLoading(false);
-        if (TfrxReport* report = component.Report())
+        if (s.Errors().isEmpty())
+            return;
+        // A report collects what went wrong for its error display; anything else hears it
+        // at once.
+        if (TfrxReport* report = component.Report()) {
             for (const QString& e : s.Errors())
                 report->AddError(e);
+        } else {
+            throw TfrxException(s.Errors().join(QStringLiteral("\r\n")));
+        }
     }
 };
 } // namespace

@@ -169,6 +169,8 @@ void TfrxPrinter::ReadPrinterMetrics() {
 void TfrxPrinter::AbortDocument() {
     if (m_device)
         m_device->AbortDocument();
+    // Nothing is left to hand to the spooler: only the printer's state is reset.
+    m_printing = false;
     EndDocument();
 }
 
@@ -205,23 +207,31 @@ void TfrxPrinter::EndPrinterPage() {
 }
 
 void TfrxPrinter::EndDocument() {
-    // Whatever the spooler says about closing the document is not the report's business: a
-    // failure there leaves nothing the user could act on, so it is not raised.
+    // Closing the document hands it to the spooler; if that fails the pages never reach the
+    // printer, which the caller must hear about. The printer's state is reset either way.
+    bool sent = true;
+    QString reason;
     if (m_device && m_printing) {
         // The spooler runs with floating-point exceptions held; the program's own
-        // environment comes back afterwards whatever happened.
+        // environment comes back afterwards.
         std::fenv_t saved;
         std::feholdexcept(&saved);
-        try {
-            m_device->EndDocument();
-        } catch (...) {
-        }
+        sent = m_device->EndDocument();
         std::fesetenv(&saved);
+        if (!sent)
+            reason = m_device->LastError();
     }
     m_sheetPainter = nullptr;
     m_printing = false;
     RecreateDC();
     m_binOverride = -1;
+    if (!sent) {
+        const QString target = m_fileName.isEmpty() ? m_name : m_fileName;
+        QString text = QStringLiteral("Cannot send data to %1").arg(target);
+        if (!reason.isEmpty())
+            text += QStringLiteral(": ") + reason;
+        throw TfrxPrinterException(text);
+    }
 }
 
 void TfrxPrinter::BeginRawDocument() {

@@ -3,6 +3,9 @@
 // per printer its papers, paper sources (bins), resolution and unprintable margins. Every size
 // handed across here is in millimetres; resolutions are in dots per inch.
 
+#include "platform/Error.h"
+#include "print/frxPrinterConst.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -25,30 +28,12 @@ struct DeviceMode;
 struct NamedCode;
 } // namespace platform
 
-namespace frxPrinter {
-Q_NAMESPACE
-enum TPrinterOrientation { poPortrait, poLandscape };
-Q_ENUM_NS(TPrinterOrientation)
-} // namespace frxPrinter
-using frxPrinter::poLandscape;
-using frxPrinter::poPortrait;
-using frxPrinter::TPrinterOrientation;
 
 // An error of the printing side; the message is the text shown to the user.
-class TfrxPrinterException : public std::runtime_error {
+class TfrxPrinterException : public platform::Error {
 public:
-    explicit TfrxPrinterException(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& Message() const { return m_message; }
-
-private:
-    QString m_message;
+    using platform::Error::Error;
 };
-
-// Paper codes with a meaning of their own.
-constexpr int DMPAPER_A4 = 9;
-constexpr int DMPAPER_USER = 256; // custom size; never in the paper table
-constexpr int DMBIN_AUTO = 7;     // automatic paper source
 
 // One entry of the built-in paper table.
 struct TPaperInfo {

@@ -3,6 +3,8 @@
 #include "platform/GbkCodec.h"
 #include "platform/LocaleInfo.h"
 #include "preview/frxXML.h"
+#include "print/frxPrinter.h"
+#include "report/frxRuntime.h"
 #include "resources/frxRes.h"
 
 #include <QDataStream>
@@ -17,10 +19,12 @@
 #include <cstring>
 #include <utility>
 
+using namespace frxClass;
+
 // ---------------------------------------------------------------------------------------------
 // Colours
 
-QColor frxColorToQColor(TColor color) {
+QColor frxClass::frxColorToQColor(TColor color) {
     if (color == clTransparent)
         return QColor(0, 0, 0, 0);
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
@@ -157,6 +161,9 @@ TfrxComponent::~TfrxComponent() {
     QList<TfrxComponent*> path{this};
     while (true) {
         TfrxComponent* c = path.last();
+        // Borrowed entries belong to their own parent: dropped, never freed.
+        while (!c->m_objects.isEmpty() && c->m_objects.last()->m_parent != c)
+            c->m_objects.removeLast();
         if (!c->m_objects.isEmpty()) {
             path.append(c->m_objects.last());
             continue;
@@ -164,7 +171,8 @@ TfrxComponent::~TfrxComponent() {
         if (c == this)
             break;
         path.removeLast();
-        path.last()->m_objects.removeLast(); // c, which may be listed here without being a child
+        path.last()->m_objects.removeLast(); // c
+        c->m_parent = nullptr;
         delete c;
     }
 }
@@ -206,8 +214,8 @@ void TfrxComponent::SetParent(TfrxComponent* parent) {
         SetParentFont(m_parentFont);
 }
 
-const QList<TfrxComponent*>& TfrxComponent::AllObjects() {
-    m_allObjects.clear();
+QList<TfrxComponent*> TfrxComponent::AllObjects() const {
+    QList<TfrxComponent*> all;
     // Depth-first, pre-order, without recursion: a deep tree cannot exhaust the stack.
     QList<std::pair<const TfrxComponent*, qsizetype>> stack;
     stack.append({this, 0});
@@ -218,10 +226,10 @@ const QList<TfrxComponent*>& TfrxComponent::AllObjects() {
             continue;
         }
         TfrxComponent* child = node->m_objects[next++];
-        m_allObjects.append(child);
+        all.append(child);
         stack.append({child, 0});
     }
-    return m_allObjects;
+    return all;
 }
 
 TfrxComponent* TfrxComponent::FindObject(const QString& name) {
@@ -431,18 +439,23 @@ void TfrxComponent::Assign(const TfrxComponent* source) {
     frxProps::CopyProperties(source, this);
 }
 
-void TfrxComponent::CopyWithChildren(const TfrxComponent* source) {
+void TfrxComponent::CopyWithChildren(const TfrxComponent* source, const CopyFilter& filter,
+                                     QHash<const TfrxComponent*, TfrxComponent*>* map) {
     if (!source || source == this)
         return;
     Clear();
     Assign(source);
     // Iteratively, so that a deep tree cannot exhaust the stack.
     QHash<const QObject*, TfrxComponent*> copies{{source, this}};
+    if (map)
+        map->insert(source, this);
     QList<std::pair<const TfrxComponent*, TfrxComponent*>> work;
     work.append(std::make_pair(source, this));
     while (!work.isEmpty()) {
         const auto [from, to] = work.takeLast();
         for (const TfrxComponent* child : from->m_objects) {
+            if (child->m_parent != from || (filter && !filter(child)))
+                continue; // borrowed, or refused with its subtree
             TfrxComponent* copy = nullptr;
             const QMetaObject* mo = child->metaObject();
             if (QObject* o = mo->newInstance(Q_ARG(QObject*, to)))
@@ -453,6 +466,8 @@ void TfrxComponent::CopyWithChildren(const TfrxComponent* source) {
             copy->Assign(child);
             copy->SetName(child->Name());
             copies.insert(child, copy);
+            if (map)
+                map->insert(child, copy);
             work.append(std::make_pair(child, copy));
         }
     }
@@ -513,7 +528,9 @@ TfrxRect TfrxReportComponent::GetRealBounds() const {
 // TfrxView
 
 TfrxView::TfrxView(QObject* owner)
-    : TfrxReportComponent(owner), m_frame(std::make_unique<TfrxFrame>()) {}
+    : TfrxReportComponent(owner), m_frame(std::make_unique<TfrxFrame>()) {
+    SetComponentStyle(csPreviewVisible);
+}
 
 TfrxView::~TfrxView() = default;
 
@@ -618,7 +635,20 @@ TfrxMemoView::TfrxMemoView(QObject* owner) : TfrxCustomMemoView(owner) {}
 // ---------------------------------------------------------------------------------------------
 // Bands
 
-TfrxBand::TfrxBand(QObject* owner) : TfrxReportComponent(owner) {}
+TfrxBand::TfrxBand(QObject* owner) : TfrxReportComponent(owner) {
+    SetComponentStyle(csPreviewVisible);
+}
+
+void TfrxBand::BorrowObjects(const QList<TfrxComponent*>& objects) {
+    for (TfrxComponent* c : objects) {
+        if (c && c->Parent() != this)
+            Objects().append(c);
+    }
+}
+
+void TfrxBand::ReturnBorrowed() {
+    Objects().removeIf([this](const TfrxComponent* c) { return c->Parent() != this; });
+}
 
 TfrxNullBand::TfrxNullBand(QObject* owner) : TfrxBand(owner) {}
 
@@ -827,7 +857,9 @@ TfrxReport::TfrxReport(QObject* owner)
 }
 
 TfrxReport::~TfrxReport() {
-    // Pages go first, while the parts they may look at still exist.
+    // The run-time part first: the engine and the store may refer to the template.
+    m_runtime.reset();
+    // Pages go next, while the parts they may look at still exist.
     TfrxComponent::Clear();
 }
 
@@ -1014,11 +1046,19 @@ void FrameLineDelta(DeltaWriter& w, const char* prefix, const TfrxFrameLine& a,
     w.FloatIf((p + ".Width").constData(), a.Width(), b.Width());
 }
 
+// The object a delta is taken against when there is no source object: one default object
+// per class, built on first use and kept for the run (never destroyed, so no exit order
+// matters).
+template <class T>
+const T& DefaultOf() {
+    static const T* instance = new T;
+    return *instance;
+}
+
 } // namespace
 
 QByteArray TfrxComponent::DifferenceText(const TfrxComponent* source) {
-    TfrxComponent fallback;
-    const TfrxComponent& src = source ? *source : fallback;
+    const TfrxComponent& src = source ? *source : DefaultOf<TfrxComponent>();
     DeltaWriter w;
     w.FloatIf("l", Left(), src.Left());
     if (qobject_cast<const TfrxBand*>(this))
@@ -1047,8 +1087,7 @@ QByteArray TfrxComponent::DifferenceText(const TfrxComponent* source) {
 QByteArray TfrxView::DifferenceText(const TfrxComponent* source) {
     QByteArray out = TfrxReportComponent::DifferenceText(source);
     const auto* view = qobject_cast<const TfrxView*>(source);
-    TfrxView fallback;
-    const TfrxView& src = view ? *view : fallback;
+    const TfrxView& src = view ? *view : DefaultOf<TfrxView>();
     DeltaWriter w;
     w.IntIf("BrushStyle", BrushStyle(), src.BrushStyle());
     w.IntIf("Align", Align(), src.Align());
@@ -1076,8 +1115,7 @@ QByteArray TfrxView::DifferenceText(const TfrxComponent* source) {
 QByteArray TfrxCustomMemoView::DifferenceText(const TfrxComponent* source) {
     QByteArray out = TfrxStretcheable::DifferenceText(source);
     const auto* memo = qobject_cast<const TfrxCustomMemoView*>(source);
-    TfrxCustomMemoView fallback;
-    const TfrxCustomMemoView& src = memo ? *memo : fallback;
+    const TfrxCustomMemoView& src = memo ? *memo : DefaultOf<TfrxCustomMemoView>();
     DeltaWriter w;
     w.BoolIf("AutoWidth", AutoWidth(), src.AutoWidth());
     w.FloatIf("CharSpacing", CharSpacing(), src.CharSpacing());
@@ -1233,4 +1271,40 @@ bool TfrxReport::ReadBinaryProperties(QDataStream& in) {
             return false;
     }
     return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Evaluation, through the installed evaluator
+
+void TfrxView::EvaluateContent() { frxEvaluator().EvaluateView(this); }
+
+void TfrxCustomMemoView::EvaluateContent() {
+    TfrxView::EvaluateContent();
+    frxEvaluator().EvaluateMemo(this);
+}
+
+QString TfrxCustomMemoView::EvaluateAndFormat(const QString& expression) {
+    return frxEvaluator().EvaluateAndFormat(this, expression);
+}
+
+QString TfrxCustomMemoView::FormatValue(const Variant& value, const TfrxFormat* format) const {
+    return frxEvaluator().FormatValue(this, value, format);
+}
+
+Variant TfrxReport::Calc(const QString& expression, TfrxScript* script) {
+    return frxEvaluator().Calc(this, expression, script);
+}
+
+bool TfrxReport::ResolveName(const QString& name, Variant& value) {
+    return frxEvaluator().ResolveName(this, name, value);
+}
+
+TfrxScript* TfrxReport::Script() { return frxEvaluator().Script(this); }
+
+bool TfrxReport::PrepareScript() { return frxEvaluator().PrepareScript(this); }
+
+TfrxReportRuntime& TfrxReport::Runtime() {
+    if (!m_runtime)
+        m_runtime = std::make_unique<TfrxReportRuntime>(this);
+    return *m_runtime;
 }

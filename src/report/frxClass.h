@@ -8,13 +8,14 @@
 // through report/frxProps), enumerations are Q_ENUMs of the frxClass namespace.
 
 #include "platform/Error.h"
-#include "print/frxPrinter.h"
+#include "print/frxPrinterConst.h"
 #include "report/frxProps.h"
 #include "report/frxVariables.h"
 #include "report/frxVariant.h"
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -28,6 +29,7 @@
 class QIODevice;
 class QTimer;
 class TfrxScript;
+class TfrxReportRuntime;
 namespace platform {
 class Canvas;
 }
@@ -40,14 +42,6 @@ constexpr long double fr1in = 96.0L;     // px per inch
 constexpr long double fr1CharX = 9.6L;   // character cell width of text-mode reports
 constexpr long double fr1CharY = 17.0L;  // character cell height of text-mode reports
 
-// Colours are 0x00BBGGRR integers; clTransparent means "no fill".
-using TColor = int;
-constexpr TColor clTransparent = 0x1FFFFFFF;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-// The colour for drawing; clTransparent gives a fully transparent colour.
-QColor frxColorToQColor(TColor color);
-
 // Errors of the report engine; the message is the text the user sees.
 class TfrxException : public platform::Error {
 public:
@@ -56,6 +50,15 @@ public:
 
 namespace frxClass {
 Q_NAMESPACE
+
+// Colours are 0x00BBGGRR integers; clTransparent means "no fill".
+using TColor = int;
+constexpr TColor clTransparent = 0x1FFFFFFF;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+// The colour for drawing; clTransparent gives a fully transparent colour.
+QColor frxColorToQColor(TColor color);
+
 
 enum TfrxAlign { baNone, baLeft, baRight, baCenter, baWidth, baBottom, baClient };
 Q_ENUM_NS(TfrxAlign)
@@ -120,13 +123,17 @@ Q_DECLARE_FLAGS(TfrxPreviewButtons, TfrxPreviewButton)
 Q_FLAG_NS(TfrxPreviewButtons)
 enum TfrxSilentMode { simMessageBoxes, simSilent, simReThrow };
 Q_ENUM_NS(TfrxSilentMode)
+// What the prepared pages store does with a component: a preview-visible one is recorded on
+// the pages; a container is recorded whole, its own children being its business.
+enum TfrxComponentStyle { csContainer = 1, csPreviewVisible = 2 };
+Q_DECLARE_FLAGS(TfrxComponentStyles, TfrxComponentStyle)
 
 } // namespace frxClass
 Q_DECLARE_OPERATORS_FOR_FLAGS(frxClass::TfrxFrameTypes)
 Q_DECLARE_OPERATORS_FOR_FLAGS(frxClass::TfrxRestrictions)
 Q_DECLARE_OPERATORS_FOR_FLAGS(frxClass::TFontStyles)
 Q_DECLARE_OPERATORS_FOR_FLAGS(frxClass::TfrxPreviewButtons)
-using namespace frxClass;
+Q_DECLARE_OPERATORS_FOR_FLAGS(frxClass::TfrxComponentStyles)
 
 // The buttons a preview shows by default: everything except the three "no" flags.
 constexpr int frxDefaultPreviewButtons = 0xFFF;
@@ -155,19 +162,19 @@ public:
 
     int Charset() const { return m_charset; }
     void SetCharset(int v);
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v);
+    frxClass::TColor Color() const { return m_color; }
+    void SetColor(frxClass::TColor v);
     int Height() const { return m_height; }
     void SetHeight(int v);
     QString Name() const { return m_name; }
     void SetName(const QString& v);
-    TFontPitch Pitch() const { return m_pitch; }
-    void SetPitch(TFontPitch v);
+    frxClass::TFontPitch Pitch() const { return m_pitch; }
+    void SetPitch(frxClass::TFontPitch v);
     // Points, from the height at PixelsPerInch (half points round away from zero).
     int Size() const;
     void SetSize(int points);
-    TFontStyles Style() const { return m_style; }
-    void SetStyle(TFontStyles v);
+    frxClass::TFontStyles Style() const { return m_style; }
+    void SetStyle(frxClass::TFontStyles v);
     int PixelsPerInch() const { return m_pixelsPerInch; }
 
     // Takes every field of `other` with one change notification.
@@ -184,11 +191,11 @@ private:
     void Changed();
 
     int m_charset = DefaultCharset;
-    TColor m_color = clBlack;
+    frxClass::TColor m_color = frxClass::clBlack;
     int m_height = -13; // 10 points at 96 px per inch
     QString m_name = QStringLiteral("Arial");
-    TFontPitch m_pitch = fpDefault;
-    TFontStyles m_style;
+    frxClass::TFontPitch m_pitch = frxClass::fpDefault;
+    frxClass::TFontStyles m_style;
     int m_pixelsPerInch = 96;
 };
 
@@ -202,16 +209,16 @@ class TfrxFrameLine : public TfrxPersistent {
     Q_PROPERTY(double Width READ Width WRITE SetWidth)
 public:
     explicit TfrxFrameLine(QObject* owner = nullptr) : TfrxPersistent(owner) {}
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v) { m_color = v; }
-    TfrxFrameStyle Style() const { return m_style; }
-    void SetStyle(TfrxFrameStyle v) { m_style = v; }
+    frxClass::TColor Color() const { return m_color; }
+    void SetColor(frxClass::TColor v) { m_color = v; }
+    frxClass::TfrxFrameStyle Style() const { return m_style; }
+    void SetStyle(frxClass::TfrxFrameStyle v) { m_style = v; }
     long double Width() const { return m_width; }
     void SetWidth(long double v) { m_width = v; }
 
 private:
-    TColor m_color = clBlack;
-    TfrxFrameStyle m_style = fsSolid;
+    frxClass::TColor m_color = frxClass::clBlack;
+    frxClass::TfrxFrameStyle m_style = frxClass::fsSolid;
     long double m_width = 1;
 };
 
@@ -238,18 +245,18 @@ public:
     explicit TfrxFrame(QObject* owner = nullptr);
     ~TfrxFrame() override;
 
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v) { m_color = v; }
+    frxClass::TColor Color() const { return m_color; }
+    void SetColor(frxClass::TColor v) { m_color = v; }
     bool DropShadow() const { return m_dropShadow; }
     void SetDropShadow(bool v) { m_dropShadow = v; }
-    TColor ShadowColor() const { return m_shadowColor; }
-    void SetShadowColor(TColor v) { m_shadowColor = v; }
+    frxClass::TColor ShadowColor() const { return m_shadowColor; }
+    void SetShadowColor(frxClass::TColor v) { m_shadowColor = v; }
     long double ShadowWidth() const { return m_shadowWidth; }
     void SetShadowWidth(long double v) { m_shadowWidth = v; }
-    TfrxFrameStyle Style() const { return m_style; }
-    void SetStyle(TfrxFrameStyle v) { m_style = v; }
-    TfrxFrameTypes Typ() const { return m_typ; }
-    void SetTyp(TfrxFrameTypes v) { m_typ = v; }
+    frxClass::TfrxFrameStyle Style() const { return m_style; }
+    void SetStyle(frxClass::TfrxFrameStyle v) { m_style = v; }
+    frxClass::TfrxFrameTypes Typ() const { return m_typ; }
+    void SetTyp(frxClass::TfrxFrameTypes v) { m_typ = v; }
     long double Width() const { return m_width; }
     void SetWidth(long double v) { m_width = v; }
     TfrxFrameLine* LeftLine() const { return m_leftLine.get(); }
@@ -258,12 +265,12 @@ public:
     TfrxFrameLine* BottomLine() const { return m_bottomLine.get(); }
 
 private:
-    TColor m_color = clBlack;
+    frxClass::TColor m_color = frxClass::clBlack;
     bool m_dropShadow = false;
-    TColor m_shadowColor = clBlack;
+    frxClass::TColor m_shadowColor = frxClass::clBlack;
     long double m_shadowWidth = 4;
-    TfrxFrameStyle m_style = fsSolid;
-    TfrxFrameTypes m_typ;
+    frxClass::TfrxFrameStyle m_style = frxClass::fsSolid;
+    frxClass::TfrxFrameTypes m_typ;
     long double m_width = 1;
     std::unique_ptr<TfrxFrameLine> m_leftLine, m_topLine, m_rightLine, m_bottomLine;
 };
@@ -281,13 +288,13 @@ public:
     void SetDecimalSeparator(const QString& v) { m_decimalSeparator = v; }
     QString FormatStr() const { return m_formatStr; }
     void SetFormatStr(const QString& v) { m_formatStr = v; }
-    TfrxFormatKind Kind() const { return m_kind; }
-    void SetKind(TfrxFormatKind v) { m_kind = v; }
+    frxClass::TfrxFormatKind Kind() const { return m_kind; }
+    void SetKind(frxClass::TfrxFormatKind v) { m_kind = v; }
 
 private:
     QString m_decimalSeparator;
     QString m_formatStr;
-    TfrxFormatKind m_kind = fkText;
+    frxClass::TfrxFormatKind m_kind = frxClass::fkText;
 };
 
 // Conditional font and fill of a text object.
@@ -309,15 +316,15 @@ public:
         if (v)
             m_font->Assign(*v);
     }
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v) { m_color = v; }
+    frxClass::TColor Color() const { return m_color; }
+    void SetColor(frxClass::TColor v) { m_color = v; }
     QString Condition() const { return m_condition; }
     void SetCondition(const QString& v) { m_condition = v; }
 
 private:
     bool m_active = false;
     std::unique_ptr<TfrxFont> m_font;
-    TColor m_color = clTransparent;
+    frxClass::TColor m_color = frxClass::clTransparent;
     QString m_condition;
 };
 
@@ -364,7 +371,8 @@ class TfrxComponent : public TfrxPersistent {
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
 public:
     Q_INVOKABLE explicit TfrxComponent(QObject* owner = nullptr);
-    // Detaches from the parent, then destroys the children.
+    // Detaches from the parent, then destroys the children it owns; entries of its list whose
+    // parent is another component (a band borrowing a page's objects) are only dropped.
     ~TfrxComponent() override;
 
     QString Name() const { return objectName(); }
@@ -381,8 +389,8 @@ public:
     // reparenting them, so the list is open to callers.
     QList<TfrxComponent*>& Objects() { return m_objects; }
     const QList<TfrxComponent*>& Objects() const { return m_objects; }
-    // All descendants, depth-first, pre-order; rebuilt on every call.
-    const QList<TfrxComponent*>& AllObjects();
+    // All descendants, depth-first, pre-order: a list of the caller's own.
+    QList<TfrxComponent*> AllObjects() const;
     // The first descendant named `name` (without case), or null.
     TfrxComponent* FindObject(const QString& name);
     // The nearest report / page up the tree, this component included.
@@ -416,12 +424,12 @@ public:
     // their parent take the new font.
     virtual void PropagateFont();
 
-    TfrxRestrictions Restrictions() const { return m_restrictions; }
-    void SetRestrictions(TfrxRestrictions v) { m_restrictions = v; }
+    frxClass::TfrxRestrictions Restrictions() const { return m_restrictions; }
+    void SetRestrictions(frxClass::TfrxRestrictions v) { m_restrictions = v; }
     bool Visible() const { return m_visible; }
     virtual void SetVisible(bool v) { m_visible = v; }
 
-    // "Memo" for TfrxMemoView: the stem of automatic names.
+    // "Memo" for TfrxMemoView: the stem of automatic names (and of aliases on prepared pages).
     QString NameStem() const;
     void SetNameStem(const QString& stem) { m_nameStem = stem; }
     // Gives the component the first free name NameStem + 1, 2, ...
@@ -440,6 +448,21 @@ public:
     bool IsAncestor() const { return m_ancestor; }
     void SetAncestor(bool v) { m_ancestor = v; }
 
+    // How the prepared pages store treats the component (csPreviewVisible, csContainer).
+    frxClass::TfrxComponentStyles ComponentStyle() const { return m_componentStyle; }
+
+    // A source copy on the prepared pages and the object it was copied from point at each
+    // other (a run-time object points at its copy); the link clears itself when the other goes.
+    TfrxComponent* OriginalComponent() const { return m_originalComponent.data(); }
+    void SetOriginalComponent(TfrxComponent* c) { m_originalComponent = c; }
+    // The short name a source copy is known by on the prepared pages ("m1", "b2").
+    QString AliasName() const { return m_aliasName; }
+    void SetAliasName(const QString& v) { m_aliasName = v; }
+    // A source copy's own full serialised text (class name, a blank, the attributes), from
+    // which prepared pages rebuild it. Unrelated to NameStem.
+    const QByteArray& BaseName() const { return m_baseName; }
+    void SetBaseName(const QByteArray& v) { m_baseName = v; }
+
     // Text describing the class.
     virtual QString GetDescription() const;
     // Places the children by their Align.
@@ -450,8 +473,12 @@ public:
     // Copies the own published properties of `source` (not its name, not its children).
     virtual void Assign(const TfrxComponent* source);
     // Replaces the children by copies of `source`'s (same classes, names and properties) and
-    // copies the own properties as Assign does.
-    void CopyWithChildren(const TfrxComponent* source);
+    // copies the own properties as Assign does. With a filter, only descendants it accepts are
+    // copied (a refused one with its subtree); `map` receives source -> copy for `source` and
+    // every copied descendant.
+    using CopyFilter = std::function<bool(const TfrxComponent*)>;
+    void CopyWithChildren(const TfrxComponent* source, const CopyFilter& filter = {},
+                          QHash<const TfrxComponent*, TfrxComponent*>* map = nullptr);
 
     // Through the object serializer (frxSetComponentStreamer); raises when none is installed.
     virtual void LoadFromStream(QIODevice& stream);
@@ -459,13 +486,15 @@ public:
 
     bool IsStored(const QMetaProperty& prop) const override;
 
-    // The attributes in which this object differs from `source`, the object it was copied
-    // from: each as a blank, a name, "=" and the value in double quotes (prepared pages keep
-    // objects this way). Each class writes its base class's part first. Text objects clear
+    // The prepared pages store's per-class delta writer: the attributes in which this object
+    // differs from `source`, the object it was copied from, each as a blank, a name, "=" and
+    // the value in double quotes (prepared pages keep objects this way). Without a source the
+    // class's default object stands in, built once per class. Each class writes its base class's part first. Text objects clear
     // their paragraph flags as they write them.
     virtual QByteArray DifferenceText(const TfrxComponent* source);
 
 protected:
+    void SetComponentStyle(frxClass::TfrxComponentStyles v) { m_componentStyle = v; }
     // Properties of TfrxComponent that this class does not publish (bounds of a report page,
     // the font of a report, ...): never written.
     virtual bool Publishes(const char* propertyName) const;
@@ -476,11 +505,14 @@ private:
     int m_tag = 0;
     TfrxComponent* m_parent = nullptr;
     QList<TfrxComponent*> m_objects;
-    QList<TfrxComponent*> m_allObjects;
+    frxClass::TfrxComponentStyles m_componentStyle;
+    QPointer<TfrxComponent> m_originalComponent;
+    QString m_aliasName;
+    QByteArray m_baseName;
     long double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     std::unique_ptr<TfrxFont> m_font;
     bool m_parentFont = true;
-    TfrxRestrictions m_restrictions;
+    frxClass::TfrxRestrictions m_restrictions;
     bool m_visible = true;
     QString m_nameStem;
     bool m_designing = false;
@@ -555,12 +587,12 @@ public:
     Q_INVOKABLE explicit TfrxView(QObject* owner = nullptr);
     ~TfrxView() override;
 
-    TfrxAlign Align() const { return m_align; }
-    void SetAlign(TfrxAlign v) { m_align = v; }
+    frxClass::TfrxAlign Align() const { return m_align; }
+    void SetAlign(frxClass::TfrxAlign v) { m_align = v; }
     bool Printable() const { return m_printable; }
     void SetPrintable(bool v) { m_printable = v; }
-    TfrxShiftMode ShiftMode() const { return m_shiftMode; }
-    void SetShiftMode(TfrxShiftMode v) { m_shiftMode = v; }
+    frxClass::TfrxShiftMode ShiftMode() const { return m_shiftMode; }
+    void SetShiftMode(frxClass::TfrxShiftMode v) { m_shiftMode = v; }
     int GroupIndex() const { return m_groupIndex; }
     void SetGroupIndex(int v) { m_groupIndex = v; }
     QString OnAfterData() const { return m_onAfterData; }
@@ -571,10 +603,10 @@ public:
     void SetOnBeforePrint(const QString& v) { m_onBeforePrint = v; }
     QString OnPreviewClick() const { return m_onPreviewClick; }
     void SetOnPreviewClick(const QString& v) { m_onPreviewClick = v; }
-    TBrushStyle BrushStyle() const { return m_brushStyle; }
-    void SetBrushStyle(TBrushStyle v) { m_brushStyle = v; }
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v) { m_color = v; }
+    frxClass::TBrushStyle BrushStyle() const { return m_brushStyle; }
+    void SetBrushStyle(frxClass::TBrushStyle v) { m_brushStyle = v; }
+    frxClass::TColor Color() const { return m_color; }
+    void SetColor(frxClass::TColor v) { m_color = v; }
     int Cursor() const { return m_cursor; }
     void SetCursor(int v) { m_cursor = v; }
     TfrxFrame* Frame() const { return m_frame.get(); }
@@ -613,13 +645,13 @@ public:
     double FScaleX = 1, FScaleY = 1, FOffsetX = 0, FOffsetY = 0;
 
 private:
-    TfrxAlign m_align = baNone;
+    frxClass::TfrxAlign m_align = frxClass::baNone;
     bool m_printable = true;
-    TfrxShiftMode m_shiftMode = smAlways;
+    frxClass::TfrxShiftMode m_shiftMode = frxClass::smAlways;
     int m_groupIndex = 0;
     QString m_onAfterData, m_onAfterPrint, m_onBeforePrint, m_onPreviewClick;
-    TBrushStyle m_brushStyle = bsSolid;
-    TColor m_color = clTransparent;
+    frxClass::TBrushStyle m_brushStyle = frxClass::bsSolid;
+    frxClass::TColor m_color = frxClass::clTransparent;
     int m_cursor = 0;
     std::unique_ptr<TfrxFrame> m_frame;
     QPointer<TfrxDataSet> m_dataSet;
@@ -636,13 +668,13 @@ class TfrxStretcheable : public TfrxView {
     Q_PROPERTY(frxClass::TfrxStretchMode StretchMode READ StretchMode WRITE SetStretchMode)
 public:
     Q_INVOKABLE explicit TfrxStretcheable(QObject* owner = nullptr);
-    TfrxStretchMode StretchMode() const { return m_stretchMode; }
-    void SetStretchMode(TfrxStretchMode v) { m_stretchMode = v; }
+    frxClass::TfrxStretchMode StretchMode() const { return m_stretchMode; }
+    void SetStretchMode(frxClass::TfrxStretchMode v) { m_stretchMode = v; }
     // The height the content needs, px. Without content of its own: the current height.
     virtual long double CalcHeight() { return Height(); }
 
 private:
-    TfrxStretchMode m_stretchMode = smDontStretch;
+    frxClass::TfrxStretchMode m_stretchMode = frxClass::smDontStretch;
 };
 
 // A text object: lines of text that may hold bracketed expressions.
@@ -715,10 +747,10 @@ public:
     bool SuppressRepeated() const { return m_suppressRepeated; }
     void SetSuppressRepeated(bool v) { m_suppressRepeated = v; }
     TfrxHighlight* Highlight() const { return m_highlight.get(); }
-    TfrxHAlign HAlign() const { return m_hAlign; }
-    void SetHAlign(TfrxHAlign v) { m_hAlign = v; }
-    TfrxVAlign VAlign() const { return m_vAlign; }
-    void SetVAlign(TfrxVAlign v) { m_vAlign = v; }
+    frxClass::TfrxHAlign HAlign() const { return m_hAlign; }
+    void SetHAlign(frxClass::TfrxHAlign v) { m_hAlign = v; }
+    frxClass::TfrxVAlign VAlign() const { return m_vAlign; }
+    void SetVAlign(frxClass::TfrxVAlign v) { m_vAlign = v; }
     long double GapX() const { return m_gapX; }
     void SetGapX(long double v) { m_gapX = v; }
     long double GapY() const { return m_gapY; }
@@ -805,8 +837,8 @@ private:
     bool m_hideZeros = false;
     bool m_suppressRepeated = false;
     std::unique_ptr<TfrxHighlight> m_highlight;
-    TfrxHAlign m_hAlign = haLeft;
-    TfrxVAlign m_vAlign = vaTop;
+    frxClass::TfrxHAlign m_hAlign = frxClass::haLeft;
+    frxClass::TfrxVAlign m_vAlign = frxClass::vaTop;
     long double m_gapX = 2, m_gapY = 1, m_lineSpacing = 2, m_charSpacing = 0, m_paragraphGap = 0;
     bool m_autoWidth = false;
     bool m_wordWrap = true;
@@ -871,6 +903,11 @@ public:
 
     // A band shows only its objects.
     void Draw(platform::Canvas*, double, double, double, double) override {}
+
+    // Lists `objects` among the band's objects without taking them over: their parent stays
+    // and the band never frees them. ReturnBorrowed drops them from the list again.
+    void BorrowObjects(const QList<TfrxComponent*>& objects);
+    void ReturnBorrowed();
     QByteArray DifferenceText(const TfrxComponent* source) override;
 
 private:
@@ -987,8 +1024,8 @@ public:
     void SetColumnWidth(long double v) { m_columnWidth = v; }
     QStringList ColumnPositions() const { return m_columnPositions; }
     void SetColumnPositions(const QStringList& v) { m_columnPositions = v; }
-    TfrxDuplexMode Duplex() const { return m_duplex; }
-    void SetDuplex(TfrxDuplexMode v) { m_duplex = v; }
+    frxClass::TfrxDuplexMode Duplex() const { return m_duplex; }
+    void SetDuplex(frxClass::TfrxDuplexMode v) { m_duplex = v; }
     bool PrintIfEmpty() const { return m_printIfEmpty; }
     void SetPrintIfEmpty(bool v) { m_printIfEmpty = v; }
     bool PrintOnPreviousPage() const { return m_printOnPreviousPage; }
@@ -1003,8 +1040,8 @@ public:
     void SetEndlessWidth(bool v) { m_endlessWidth = v; }
     bool LargeDesignHeight() const { return m_largeDesignHeight; }
     void SetLargeDesignHeight(bool v) { m_largeDesignHeight = v; }
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v) { m_color = v; }
+    frxClass::TColor Color() const { return m_color; }
+    void SetColor(frxClass::TColor v) { m_color = v; }
     TfrxFrame* Frame() const { return m_frame.get(); }
     TfrxDataSet* DataSet() const;
     void SetDataSet(TfrxDataSet* v);
@@ -1039,13 +1076,13 @@ private:
     int m_columns = 0;
     long double m_columnWidth = 0;
     QStringList m_columnPositions;
-    TfrxDuplexMode m_duplex = dmNone;
+    frxClass::TfrxDuplexMode m_duplex = frxClass::dmNone;
     bool m_printIfEmpty = true;
     bool m_printOnPreviousPage = false;
     bool m_resetPageNumbers = false;
     bool m_titleBeforeHeader = true;
     bool m_endlessHeight = false, m_endlessWidth = false, m_largeDesignHeight = false;
-    TColor m_color = clTransparent;
+    frxClass::TColor m_color = frxClass::clTransparent;
     std::unique_ptr<TfrxFrame> m_frame;
     QPointer<TfrxDataSet> m_dataSet;
     QString m_dataSetName;
@@ -1114,11 +1151,11 @@ public:
     void SetMaxMemSize(int v) { m_maxMemSize = v; }
     bool PrintIfEmpty() const { return m_printIfEmpty; }
     void SetPrintIfEmpty(bool v) { m_printIfEmpty = v; }
-    TfrxSilentMode NewSilentMode() const { return m_newSilentMode; }
-    void SetNewSilentMode(TfrxSilentMode v) { m_newSilentMode = v; }
+    frxClass::TfrxSilentMode NewSilentMode() const { return m_newSilentMode; }
+    void SetNewSilentMode(frxClass::TfrxSilentMode v) { m_newSilentMode = v; }
     // A boolean view of NewSilentMode: silent or not.
-    bool SilentMode() const { return m_newSilentMode == simSilent; }
-    void SetSilentMode(bool v) { m_newSilentMode = v ? simSilent : simMessageBoxes; }
+    bool SilentMode() const { return m_newSilentMode == frxClass::simSilent; }
+    void SetSilentMode(bool v) { m_newSilentMode = v ? frxClass::simSilent : frxClass::simMessageBoxes; }
     QString TempDir() const { return m_tempDir; }
     void SetTempDir(const QString& v) { m_tempDir = v; }
     bool UseFileCache() const { return m_useFileCache; }
@@ -1132,7 +1169,7 @@ private:
     bool m_doublePass = false;
     int m_maxMemSize = 10;
     bool m_printIfEmpty = true;
-    TfrxSilentMode m_newSilentMode = simMessageBoxes;
+    frxClass::TfrxSilentMode m_newSilentMode = frxClass::simMessageBoxes;
     QString m_tempDir;
     bool m_useFileCache = false;
 };
@@ -1172,8 +1209,8 @@ public:
 
     bool AllowEdit() const { return m_allowEdit; }
     void SetAllowEdit(bool v) { m_allowEdit = v; }
-    TfrxPreviewButtons Buttons() const { return m_buttons; }
-    void SetButtons(TfrxPreviewButtons v) { m_buttons = v; }
+    frxClass::TfrxPreviewButtons Buttons() const { return m_buttons; }
+    void SetButtons(frxClass::TfrxPreviewButtons v) { m_buttons = v; }
     bool DoubleBuffered() const { return m_doubleBuffered; }
     void SetDoubleBuffered(bool v) { m_doubleBuffered = v; }
     bool Maximized() const { return m_maximized; }
@@ -1196,12 +1233,12 @@ public:
     void SetThumbnailVisible(bool v) { m_thumbnailVisible = v; }
     long double Zoom() const { return m_zoom; }
     void SetZoom(long double v) { m_zoom = v; }
-    TfrxZoomMode ZoomMode() const { return m_zoomMode; }
-    void SetZoomMode(TfrxZoomMode v) { m_zoomMode = v; }
+    frxClass::TfrxZoomMode ZoomMode() const { return m_zoomMode; }
+    void SetZoomMode(frxClass::TfrxZoomMode v) { m_zoomMode = v; }
 
 private:
     bool m_allowEdit = true;
-    TfrxPreviewButtons m_buttons = TfrxPreviewButtons(frxDefaultPreviewButtons);
+    frxClass::TfrxPreviewButtons m_buttons = frxClass::TfrxPreviewButtons(frxDefaultPreviewButtons);
     bool m_doubleBuffered = true;
     bool m_maximized = true;
     bool m_mdiChild = false;
@@ -1213,7 +1250,7 @@ private:
     bool m_showCaptions = false;
     bool m_thumbnailVisible = false;
     long double m_zoom = 1;
-    TfrxZoomMode m_zoomMode = zmDefault;
+    frxClass::TfrxZoomMode m_zoomMode = frxClass::zmDefault;
 };
 
 // The report's print settings, edited by the print dialog.
@@ -1246,12 +1283,12 @@ public:
     void SetPageNumbers(const QString& v) { m_pageNumbers = v; }
     QString Printer() const { return m_printer; }
     void SetPrinter(const QString& v) { m_printer = v; }
-    TfrxPrintMode PrintMode() const { return m_printMode; }
-    void SetPrintMode(TfrxPrintMode v) { m_printMode = v; }
+    frxClass::TfrxPrintMode PrintMode() const { return m_printMode; }
+    void SetPrintMode(frxClass::TfrxPrintMode v) { m_printMode = v; }
     int PrintOnSheet() const { return m_printOnSheet; }
     void SetPrintOnSheet(int v) { m_printOnSheet = v; }
-    TfrxPrintPages PrintPages() const { return m_printPages; }
-    void SetPrintPages(TfrxPrintPages v) { m_printPages = v; }
+    frxClass::TfrxPrintPages PrintPages() const { return m_printPages; }
+    void SetPrintPages(frxClass::TfrxPrintPages v) { m_printPages = v; }
     bool Reverse() const { return m_reverse; }
     void SetReverse(bool v) { m_reverse = v; }
     bool ShowDialog() const { return m_showDialog; }
@@ -1262,9 +1299,9 @@ private:
     bool m_collate = true;
     QString m_pageNumbers;
     QString m_printer;
-    TfrxPrintMode m_printMode = pmDefault;
+    frxClass::TfrxPrintMode m_printMode = frxClass::pmDefault;
     int m_printOnSheet = 0;
-    TfrxPrintPages m_printPages = ppAll;
+    frxClass::TfrxPrintPages m_printPages = frxClass::ppAll;
     bool m_reverse = false;
     bool m_showDialog = true;
 };
@@ -1457,6 +1494,10 @@ public:
     bool PrepareScript();
     // --- end of evaluation ---
 
+    // What the report holds while it is used: evaluation state, text layout object, prepared
+    // pages store, engine, links to a preview and a progress window. Made on first use.
+    TfrxReportRuntime& Runtime();
+
 protected:
     bool Publishes(const char* propertyName) const override;
 
@@ -1480,6 +1521,7 @@ private:
     QStringList m_datasets, m_styles, m_builtInNames;
     QStringList m_errors;
     QTimer* m_timer = nullptr;
+    std::unique_ptr<TfrxReportRuntime> m_runtime;
 };
 
 // Class registry: creates a component from its class name.

@@ -2,6 +2,7 @@
 // object (report/frxGraphicUtils): measured at 600 dpi, drawn stretched to those lengths.
 
 #include "report/frxClass.h"
+#include "report/frxRuntime.h"
 
 #include "platform/Canvas.h"
 #include "report/frxGraphicUtils.h"
@@ -11,6 +12,8 @@
 
 #include <memory>
 #include <unordered_map>
+
+using namespace frxClass;
 
 namespace {
 
@@ -71,21 +74,11 @@ QStringList SourceLines(const TfrxCustomMemoView& m) {
 
 const platform::Rect kUnbounded{0, 0, 10000, 10000};
 
-// Each report has its own layout object, made when one of its objects is first measured and
-// freed with the report; objects outside a report share the process-wide one.
+// Each report has its own layout object, kept in its run-time part; objects outside a report
+// share the process-wide one.
 TfrxDrawText* LayoutObject(const TfrxComponent& c) {
     TfrxReport* report = c.Report();
-    if (!report)
-        return frxDrawText();
-    // Never freed: a report destroyed during exit must still find the table.
-    using Table = std::unordered_map<const TfrxReport*, std::unique_ptr<TfrxDrawText>>;
-    static Table* perReport = new Table;
-    auto it = perReport->find(report);
-    if (it == perReport->end()) {
-        it = perReport->emplace(report, std::make_unique<TfrxDrawText>()).first;
-        QObject::connect(report, &QObject::destroyed, [report] { perReport->erase(report); });
-    }
-    return it->second.get();
+    return report ? report->Runtime().DrawText() : frxDrawText();
 }
 
 void SetDrawParams(TfrxDrawText* dt, const TfrxCustomMemoView& m) {

@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+using namespace frxClass;
+
 namespace {
 
 QString Q(const char* s) { return QString::fromLatin1(s); }
@@ -53,19 +55,18 @@ TfrxValueHandler& frxCompatibilityValueHandler() {
     return handler;
 }
 
-TfrxReportEvaluation::TfrxReportEvaluation(TfrxReport* report)
-    : QObject(report), m_report(report) {
-    setObjectName(Q("_evaluation"));
-}
+TfrxReportEvaluation::TfrxReportEvaluation(TfrxReport* report) : m_report(report) {}
 
 TfrxReportEvaluation* TfrxReportEvaluation::Of(TfrxReport* report) {
     if (!report)
         return nullptr;
-    auto* e = report->findChild<TfrxReportEvaluation*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!e) {
-        e = new TfrxReportEvaluation(report);
-        e->BindNames();
-    }
+    TfrxReportRuntime& runtime = report->Runtime();
+    if (auto* e = static_cast<TfrxReportEvaluation*>(runtime.Evaluation()))
+        return e;
+    auto owned = std::unique_ptr<TfrxReportEvaluation>(new TfrxReportEvaluation(report));
+    TfrxReportEvaluation* e = owned.get();
+    runtime.SetEvaluation(std::move(owned));
+    e->BindNames();
     return e;
 }
 
@@ -472,44 +473,52 @@ void frxEvaluateContent(TfrxCustomMemoView* memo) {
 
 } // namespace frx
 
-// --- the members the object model declares for evaluation ------------------------------------
+// --- the evaluator the object model calls -----------------------------------------------------
 
-void TfrxView::EvaluateContent() {
-    TfrxReport* report = Report();
-    if (!report)
-        return;
-    auto calcText = [report](const QString& inner) { return report->Calc(inner).ToString(); };
-    QString tag = TagStr();
-    if (tag.contains(QLatin1Char('[')) && frx::frxSubstitute(tag, QStringLiteral("[,]"), calcText))
-        SetTagStr(tag);
-    QString url = URL();
-    if (url.contains(QLatin1Char('[')) && frx::frxSubstitute(url, QStringLiteral("[,]"), calcText))
-        SetURL(url);
+namespace {
+
+class Evaluator final : public TfrxEvaluator {
+public:
+    Variant Calc(TfrxReport* report, const QString& expression, TfrxScript* script) override {
+        return frx::frxCalc(report, expression, script);
+    }
+    bool ResolveName(TfrxReport* report, const QString& name, Variant& value) override {
+        return frx::frxResolveName(report, name, value);
+    }
+    TfrxScript* Script(TfrxReport* report) override {
+        return &frx::TfrxReportEvaluation::Of(report)->Script();
+    }
+    bool PrepareScript(TfrxReport* report) override { return frx::frxPrepareReportScript(report); }
+    void EvaluateView(TfrxView* view) override {
+        TfrxReport* report = view->Report();
+        if (!report)
+            return;
+        auto calcText = [report](const QString& inner) { return report->Calc(inner).ToString(); };
+        QString tag = view->TagStr();
+        if (tag.contains(QLatin1Char('[')) &&
+            frx::frxSubstitute(tag, QStringLiteral("[,]"), calcText))
+            view->SetTagStr(tag);
+        QString url = view->URL();
+        if (url.contains(QLatin1Char('[')) &&
+            frx::frxSubstitute(url, QStringLiteral("[,]"), calcText))
+            view->SetURL(url);
+    }
+    void EvaluateMemo(TfrxCustomMemoView* memo) override { frx::frxEvaluateContent(memo); }
+    QString EvaluateAndFormat(TfrxCustomMemoView* memo, const QString& expression) override {
+        return frx::frxEvaluateAndFormat(memo, expression);
+    }
+    QString FormatValue(const TfrxCustomMemoView*, const Variant& value,
+                        const TfrxFormat* format) override {
+        if (!format)
+            return frx::frxFormatValue(value, fkText, QString(), QString());
+        return frx::frxFormatValue(value, format->Kind(), format->FormatStr(),
+                                   format->DecimalSeparator());
+    }
+};
+
+} // namespace
+
+void frxInstallEvaluator() {
+    static Evaluator evaluator;
+    frxSetEvaluator(&evaluator);
 }
-
-void TfrxCustomMemoView::EvaluateContent() {
-    TfrxView::EvaluateContent();
-    frx::frxEvaluateContent(this);
-}
-
-QString TfrxCustomMemoView::EvaluateAndFormat(const QString& expression) {
-    return frx::frxEvaluateAndFormat(this, expression);
-}
-
-QString TfrxCustomMemoView::FormatValue(const Variant& value, const TfrxFormat* format) const {
-    if (!format)
-        return frx::frxFormatValue(value, fkText, QString(), QString());
-    return frx::frxFormatValue(value, format->Kind(), format->FormatStr(), format->DecimalSeparator());
-}
-
-Variant TfrxReport::Calc(const QString& expression, TfrxScript* script) {
-    return frx::frxCalc(this, expression, script);
-}
-
-bool TfrxReport::ResolveName(const QString& name, Variant& value) {
-    return frx::frxResolveName(this, name, value);
-}
-
-TfrxScript* TfrxReport::Script() { return &frx::TfrxReportEvaluation::Of(this)->Script(); }
-
-bool TfrxReport::PrepareScript() { return frx::frxPrepareReportScript(this); }

@@ -6,6 +6,7 @@
 // as TfrxException.
 
 #include "report/frxClass.h"
+#include "report/frxRuntime.h"
 #include "report/frxScript.h"
 #include "report/frxVariant.h"
 
@@ -44,9 +45,8 @@ using TfrxValueHandler = std::function<bool(const QString& name, Variant& value)
 TfrxValueHandler& frxCompatibilityValueHandler();
 
 // The evaluation state a report owns: its script program, the expression cache and the
-// engine's current values. Lives as a child object of the report.
-class TfrxReportEvaluation : public QObject {
-    Q_OBJECT
+// engine's current values. Kept in the report's run-time part.
+class TfrxReportEvaluation : public TfrxEvaluationState {
 public:
     // The report's evaluation state, made on first use with the report's names bound.
     static TfrxReportEvaluation* Of(TfrxReport* report);
@@ -101,7 +101,7 @@ void frxEvaluateContent(TfrxCustomMemoView* memo);
 // One bracketed part's inner text -> the text that replaces it.
 QString frxEvaluateAndFormat(TfrxCustomMemoView* memo, const QString& text);
 // A value as text under a format kind, format string and decimal separator.
-QString frxFormatValue(const Variant& value, TfrxFormatKind kind, const QString& formatStr,
+QString frxFormatValue(const Variant& value, frxClass::TfrxFormatKind kind, const QString& formatStr,
                        const QString& decimalSeparator);
 
 // The bracketed part that opens at or after `i` (0-based): the inner text, `i` at its opening
@@ -116,3 +116,6 @@ bool frxSubstitute(QString& s, const QString& delimiters,
                    const std::function<QString(const QString&)>& evaluate);
 
 } // namespace frx
+
+// Installs the evaluator the object model calls for Calc, scripts and text substitution.
+void frxInstallEvaluator();

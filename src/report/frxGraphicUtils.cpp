@@ -1,7 +1,5 @@
 #include "report/frxGraphicUtils.h"
 
-#include <QCoreApplication>
-#include <QThread>
 
 #include <cstdlib>
 
@@ -12,7 +10,7 @@ using platform::Rect;
 
 namespace {
 
-bool g_busy = false;
+int g_busy = 0; // locks held across the process
 
 } // namespace
 
@@ -20,23 +18,31 @@ TfrxDrawText::TfrxDrawText() {
     SetFont(QFont(QStringLiteral("Arial"), 10), Qt::black);
 }
 
+TfrxDrawText::~TfrxDrawText() {
+    g_busy -= m_nesting.depth; // freed while locked: its locks end with it
+}
+
 void TfrxDrawText::Lock() {
-    // A repaint that arrives while preparation processes events waits here until the
-    // measurement it interrupted has finished.
-    while (g_busy) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (g_busy)
-            QThread::msleep(1);
-    }
-    g_busy = true;
+    if (m_nesting.depth > 0)
+        m_nesting.saved.push_back(std::unique_ptr<TfrxDrawText>(new TfrxDrawText(*this)));
+    ++m_nesting.depth;
+    ++g_busy;
 }
 
 void TfrxDrawText::Unlock() {
-    g_busy = false;
+    if (m_nesting.depth == 0)
+        return;
+    --m_nesting.depth;
+    --g_busy;
+    if (!m_nesting.saved.empty()) {
+        std::unique_ptr<TfrxDrawText> holder = std::move(m_nesting.saved.back());
+        m_nesting.saved.pop_back();
+        *this = *holder;
+    }
 }
 
 bool TfrxDrawText::Busy() {
-    return g_busy;
+    return g_busy > 0;
 }
 
 void TfrxDrawText::SetFont(const QFont& font, const QColor& color, int charset) {

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 // Rounding of every layout conversion: to the nearest integer, halves to the even neighbour.
@@ -38,13 +39,16 @@ public:
     static constexpr long double UnitsPerPixel = 6.25L; // 600-dpi units per 96-dpi pixel
 
     TfrxDrawText();
-    TfrxDrawText(const TfrxDrawText&) = delete;
-    TfrxDrawText& operator=(const TfrxDrawText&) = delete;
+    ~TfrxDrawText();
 
-    // The busy flag shared by every layout object of the process. Lock waits, processing
-    // pending events, while another measurement or drawing holds it.
+    // Lock marks the object (and the process) busy for one measurement or drawing. Everything
+    // runs on one thread, so a holder can only be further down the caller's own stack (a repaint
+    // reached while preparation processes events): waiting for it would never end. A nested
+    // Lock therefore keeps the holder's layout state aside and Unlock puts it back, so the two
+    // uses never see each other's state.
     void Lock();
     void Unlock();
+    // Whether any layout object of the process is locked.
     static bool Busy();
 
     // `font` gives name, style and size (point or pixel size at 96 dpi); the size is taken in
@@ -82,6 +86,10 @@ public:
     static void SpreadCorrection(int* values, int count, int amount, int threshold);
 
 private:
+    // The layout state alone, for keeping a holder's state aside.
+    TfrxDrawText(const TfrxDrawText&) = default;
+    TfrxDrawText& operator=(const TfrxDrawText&) = default;
+
     void WrapLine(const QString& text, int maxWidth, int charSpacing, int firstWidth);
     void DrawLine(platform::Canvas& canvas, const QString& text, int x, int y, int width,
                   HAlign hAlign, bool printer);
@@ -115,6 +123,17 @@ private:
     // Per-character advances of the line being handled; grows with the longest line.
     std::vector<int> m_widths;
     std::vector<int> m_deviceWidths;
+
+    // Lock depth and the states of the holders further down the stack; not layout state, so
+    // never copied with it.
+    struct Nesting {
+        Nesting() = default;
+        Nesting(const Nesting&) {}
+        Nesting& operator=(const Nesting&) { return *this; }
+        int depth = 0;
+        std::vector<std::unique_ptr<TfrxDrawText>> saved;
+    };
+    Nesting m_nesting;
 };
 
 // Holds a layout object's lock for a scope, so an exception cannot leave the busy flag set.

@@ -21,12 +21,13 @@ class TfrxView;
 class TfrxPage;
 class TfrxReportPage;
 class TfrxReport;
+class TfrxCustomMemoView;
+class TfrxFormat;
+class TfrxScript;
 class TfrxDrawText;
+class TfrxXMLItem;
 namespace platform {
 class Canvas;
-}
-namespace frx {
-class TfrxReportEvaluation;
 }
 
 // Progress kinds of the report's progress operations.
@@ -47,6 +48,11 @@ public:
     // Text, page and top of the current item's child `index`; page and top stay when absent.
     virtual void ItemAt(int index, QString& text, int& page, int& top) = 0;
     virtual int ItemCount() = 0;
+    // The current item's last child, or null.
+    virtual TfrxXMLItem* LastItem() = 0;
+    // The item after `item` among its siblings, with everything below it, moves one page on and
+    // by newTop minus its old top; later siblings stay.
+    virtual void ShiftFollowing(TfrxXMLItem* item, int newTop) = 0;
 };
 
 // The abstract prepared pages store. The virtual operations keep the order of the store's
@@ -104,6 +110,15 @@ public:
 
     virtual TfrxCustomOutline* Outline() = 0;
 
+    // Called by the engine.
+    // An anchor named `text` on the current page at the engine's current Y.
+    virtual void AddAnchor(const QString& text) = 0;
+    // 1-based page of the last anchor named `text` (case ignored); 1 when there is none.
+    virtual int GetAnchorPage(const QString& text) = 0;
+    // The source page copied from `templatePage` takes a custom paper of width x height px
+    // (pages that grow with their content).
+    virtual void SetSourcePaper(TfrxPage* templatePage, long double width, long double height) = 0;
+
     // Fields of the abstract part.
     TfrxAddPageMode AddPageMode = apRevisit;
     int CurrentPage = -1;
@@ -158,13 +173,43 @@ public:
     virtual bool Terminated() const = 0;
 };
 
+// The evaluation members of the model (a report's Calc and script, a view's data step, a text
+// object's substitution and formats), implemented by the expression evaluator and installed at
+// start-up with frxSetEvaluator, so the model does not depend on the evaluator.
+class TfrxEvaluator {
+public:
+    virtual ~TfrxEvaluator() = default;
+    virtual Variant Calc(TfrxReport* report, const QString& expression, TfrxScript* script) = 0;
+    virtual bool ResolveName(TfrxReport* report, const QString& name, Variant& value) = 0;
+    virtual TfrxScript* Script(TfrxReport* report) = 0;
+    virtual bool PrepareScript(TfrxReport* report) = 0;
+    virtual void EvaluateView(TfrxView* view) = 0;
+    virtual void EvaluateMemo(TfrxCustomMemoView* memo) = 0;
+    virtual QString EvaluateAndFormat(TfrxCustomMemoView* memo, const QString& expression) = 0;
+    virtual QString FormatValue(const TfrxCustomMemoView* memo, const Variant& value,
+                                const TfrxFormat* format) = 0;
+};
+void frxSetEvaluator(TfrxEvaluator* evaluator);
+// Raises when none is installed.
+TfrxEvaluator& frxEvaluator();
+
+// Per-report state of the evaluator (script program, expression cache, engine values); the
+// evaluator derives its own and keeps it in the report's run-time part.
+class TfrxEvaluationState {
+public:
+    virtual ~TfrxEvaluationState() = default;
+};
+
 // The report's run-time part: everything a report holds only while it is used, in one place.
 class TfrxReportRuntime {
 public:
     explicit TfrxReportRuntime(TfrxReport* report);
     ~TfrxReportRuntime();
 
-    frx::TfrxReportEvaluation* Evaluation();
+    // Null until the evaluator made it.
+    TfrxEvaluationState* Evaluation() const { return m_evaluation.get(); }
+    void SetEvaluation(std::unique_ptr<TfrxEvaluationState> state);
+    // The report's own text layout object.
     TfrxDrawText* DrawText();
     // Null until a factory is installed.
     TfrxCustomPreviewPages* PreviewPages();
@@ -177,7 +222,7 @@ public:
 
 private:
     TfrxReport* m_report;
-    std::unique_ptr<frx::TfrxReportEvaluation> m_evaluation;
+    std::unique_ptr<TfrxEvaluationState> m_evaluation;
     std::unique_ptr<TfrxDrawText> m_drawText;
     std::unique_ptr<TfrxCustomPreviewPages> m_pages;
     std::unique_ptr<TfrxCustomEngine> m_engine;

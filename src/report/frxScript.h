@@ -6,9 +6,11 @@
 // Compile errors carry a position and a message; run-time errors come back as text, never as a
 // crash: nesting, call depth and the number of executed steps are bounded.
 
+#include "platform/Error.h"
 #include "report/frxVariant.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QList>
 #include <QString>
 
@@ -22,14 +24,9 @@ namespace frx {
 
 // A run-time error of a script or of a host function called by it; the message is shown to
 // the user as it stands.
-class ScriptError : public std::exception {
+class ScriptError : public platform::Error {
 public:
-    explicit ScriptError(QString message) : m_message(std::move(message)) {}
-    const QString& Message() const { return m_message; }
-    const char* what() const noexcept override { return "script error"; }
-
-private:
-    QString m_message;
+    using platform::Error::Error;
 };
 
 namespace script {
@@ -110,7 +107,8 @@ private:
     static QString Key(const QString& name) { return name.toCaseFolded(); }
 
     TfrxScript* m_parent = nullptr;
-    QHash<QString, QObject*> m_objects;
+    // Guarded: a template reload frees the objects behind the names.
+    QHash<QString, QPointer<QObject>> m_objects;
     QHash<QString, Variant> m_variables;
     QHash<QString, HostFn> m_functions;
     std::shared_ptr<frx::script::Program> m_program;

@@ -4,7 +4,9 @@
 #include "platform/Error.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 
 using namespace grid;
@@ -14,12 +16,22 @@ namespace {
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 } // namespace
 
+QPoint FitWindowToScreen(const QRect& design, const QRect& available) {
+    int x = design.left();
+    int y = design.top();
+    if (x + design.width() > available.left() + available.width())
+        x = available.left() + available.width() - design.width();
+    if (y + design.height() > available.top() + available.height())
+        y = available.top() + available.height() - design.height();
+    return QPoint(std::max(x, available.left()), std::max(y, available.top()));
+}
+
 Tfrm_Shengcheng::Tfrm_Shengcheng(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_Shengcheng"));
     setWindowTitle(U("按需生成的题"));
     // Outer size 771 x 675 at (664, 131); the client area is that less the frame and caption.
-    move(664, 131);
     setFixedSize(755, 636);
+    PlaceOnScreen();
     setWindowModality(Qt::ApplicationModal);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
@@ -86,7 +98,25 @@ Tfrm_Shengcheng::Tfrm_Shengcheng(QWidget* parent) : QDialog(parent) {
 
 Tfrm_Shengcheng::~Tfrm_Shengcheng() = default;
 
-void Tfrm_Shengcheng::ShowModal() { exec(); }
+void Tfrm_Shengcheng::PlaceOnScreen() {
+    // On a screen too small for the design (1366 x 768 is common in schools) the window would
+    // run past the right and bottom edges, taking "显示结果" and the buttons with it.
+    const QPoint designPos(DesignLeft, DesignTop);
+    QScreen* screen = QGuiApplication::screenAt(designPos);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    // The real frame once the window has one; the design's until then.
+    QSize outer(DesignWidth, DesignHeight);
+    if (frameGeometry().size() != size())
+        outer = outer.expandedTo(frameGeometry().size());
+    move(screen ? FitWindowToScreen(QRect(designPos, outer), screen->availableGeometry())
+                : designPos);
+}
+
+void Tfrm_Shengcheng::ShowModal() {
+    PlaceOnScreen();
+    exec();
+}
 
 void Tfrm_Shengcheng::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

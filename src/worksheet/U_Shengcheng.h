@@ -10,6 +10,11 @@
 class QCheckBox;
 class QPushButton;
 
+// Where a window designed at `design` (outer rectangle, frame included) goes on a screen whose
+// available area is `available`: where designed when it fits; otherwise moved just enough to lie
+// within the area (its top-left corner kept inside when the window is larger than the area).
+QPoint FitWindowToScreen(const QRect& design, const QRect& available);
+
 class Tfrm_Shengcheng : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +45,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+    // Outer rectangle of the design, frame included (px at 96 dpi).
+    static constexpr int DesignLeft = 664;
+    static constexpr int DesignTop = 131;
+    static constexpr int DesignWidth = 771;
+    static constexpr int DesignHeight = 675;
+    // Puts the window at its design position, or as near as the screen allows.
+    void PlaceOnScreen();
 
 private:
     void Regenerate();

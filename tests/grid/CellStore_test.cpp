@@ -9,7 +9,8 @@
 #include <tuple>
 #include <vector>
 
-using namespace gridtest;
+using namespace grid;
+using namespace grid::gridtest;
 
 namespace {
 

@@ -8,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-using namespace gridtest;
+using namespace grid;
+using namespace grid::gridtest;
 
 namespace {
 

@@ -12,7 +12,8 @@
 
 #include <vector>
 
-using namespace gridtest;
+using namespace grid;
+using namespace grid::gridtest;
 
 namespace {
 

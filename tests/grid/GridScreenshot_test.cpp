@@ -12,7 +12,8 @@
 
 #include <cstdlib>
 
-using namespace gridtest;
+using namespace grid;
+using namespace grid::gridtest;
 
 TEST(GridScreenshot, WorksheetGridAsTheWindowShowsIt) {
     auto g = MakeWorksheetGrid();

@@ -9,9 +9,7 @@
 
 #include <memory>
 
-namespace gridtest {
-
-using namespace grid;
+namespace grid::gridtest {
 
 // A grid set up as the worksheet window sets up its grid: 5 x 22 cells of 150 x 26 px, Song
 // 14 px, silver lines, no fixed cells, selection never shown, vertically centred, the title row
@@ -76,4 +74,4 @@ inline QImage Render(TBaseGrid& g) {
     return image;
 }
 
-} // namespace gridtest
+} // namespace grid::gridtest

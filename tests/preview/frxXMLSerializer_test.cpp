@@ -12,6 +12,8 @@
 
 #include <random>
 
+using namespace frxClass;
+
 namespace {
 
 // A text object with binary properties, to exercise PropData. No meta-object of its own: it

@@ -359,6 +359,34 @@ TEST_F(CupsPrinters, AnAbortedDocumentSendsNothing) {
     EXPECT_EQ(JobsTitled(m_env.queue, title), 0);
 }
 
+TEST_F(CupsPrinters, AQueueThatRefusesTheJobIsAnErrorNotASuccess) {
+    auto run = [](const char* tool, const QString& queue) {
+        QProcess p;
+        p.start(QString::fromLatin1(tool), {queue});
+        return p.waitForFinished(20000) && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(run("cupsreject", m_env.queue));
+    const QString title = UniqueTitle("refused");
+    m_printer->SetTitle(title);
+    m_printer->SetPrintPaper(9, poPortrait, 0, 0, 7, 1, 1);
+    m_printer->BeginDocument();
+    m_printer->BeginPrinterPage();
+    m_printer->Canvas()->Painter()->drawLine(0, 0, 300, 300);
+    m_printer->EndPrinterPage();
+    QString message;
+    try {
+        m_printer->EndDocument();
+    } catch (const TfrxPrinterException& e) {
+        message = e.Message();
+    }
+    run("cupsaccept", m_env.queue);
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot send data to ") + m_env.queue))
+        << message.toStdString();
+    EXPECT_GT(message.size(), (QStringLiteral("Cannot send data to ") + m_env.queue).size());
+    EXPECT_FALSE(m_printer->Printing());
+    EXPECT_EQ(JobsTitled(m_env.queue, title), 0);
+}
+
 TEST_F(CupsPrinters, AnUnwritableOutputFileIsAnErrorNotASilentLoss) {
     m_printer->SetFileName(QStringLiteral("/nonexistent-dir/out.prn"));
     m_printer->SetPrintPaper(9, poPortrait, 0, 0, 7, 1, 1);

@@ -1,4 +1,5 @@
 #include "report/frxClass.h"
+#include "print/frxPrinter.h"
 
 #include "TestSupport.h"
 #include "platform/LocaleInfo.h"
@@ -11,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using namespace frxClass;
 
 namespace {
 

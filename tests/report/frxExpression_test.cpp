@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace frxClass;
+
 using namespace frx;
 
 namespace {

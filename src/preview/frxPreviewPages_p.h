@@ -1,0 +1,68 @@
+#pragma once
+// What the store reads of the object model and of the report's run-time parts, in one place:
+// the style flags, the links between a source copy and its template, the alias and the stored
+// text of a copy, the engine, the preview and the report's progress operations.
+
+#include "report/frxClass.h"
+#include "report/frxRuntime.h"
+
+#include <QPointer>
+#include <QVariant>
+
+namespace frxStore {
+
+// Objects that appear on prepared pages: views and bands.
+inline bool IsPreviewVisible(const TfrxComponent* c) {
+    return qobject_cast<const TfrxView*>(c) || qobject_cast<const TfrxBand*>(c);
+}
+// Objects stored whole with their common delta on top.
+inline bool IsContainer(const TfrxComponent*) { return false; }
+
+// A copy points at its template and the template at its copy; a run-time object at its copy.
+inline TfrxComponent* OriginalOf(const TfrxComponent* c) {
+    const QVariant v = c->property("_frxOriginal");
+    return v.isValid() ? qobject_cast<TfrxComponent*>(v.value<QPointer<QObject>>().data())
+                       : nullptr;
+}
+inline void SetOriginal(TfrxComponent* c, TfrxComponent* original) {
+    c->setProperty("_frxOriginal", QVariant::fromValue(QPointer<QObject>(original)));
+}
+inline QString AliasOf(const TfrxComponent* c) { return c->property("_frxAlias").toString(); }
+inline void SetAlias(TfrxComponent* c, const QString& alias) {
+    c->setProperty("_frxAlias", alias);
+}
+// The copy's full serialised text: class name, then its attributes.
+inline QByteArray BaseTextOf(const TfrxComponent* c) {
+    return c->property("_frxBaseText").toByteArray();
+}
+inline void SetBaseText(TfrxComponent* c, const QByteArray& text) {
+    c->setProperty("_frxBaseText", text);
+}
+
+inline TfrxCustomEngine* EngineOf(TfrxReport*) { return nullptr; }
+inline TfrxPreviewLink* PreviewOf(TfrxReport*) { return nullptr; }
+inline TfrxCustomPreviewPages* PagesOf(TfrxReport*) { return nullptr; }
+
+inline void ProgressStart(TfrxReport* report, int kind) {
+    if (report && report->OnProgressStart)
+        report->OnProgressStart(report, kind, 0);
+}
+inline void Progress(TfrxReport* report, int kind, int n) {
+    if (report && report->OnProgress)
+        report->OnProgress(report, kind, n);
+}
+inline void ProgressStop(TfrxReport* report, int kind) {
+    if (report && report->OnProgressStop)
+        report->OnProgressStop(report, kind, 0);
+}
+
+// Whether `c` is of the class named `className` or derives from it (classes the object model
+// may not have yet: page footers, overlays, column footers, group headers).
+inline bool IsOfClass(const TfrxComponent* c, const char* className) {
+    for (const QMetaObject* mo = c ? c->metaObject() : nullptr; mo; mo = mo->superClass())
+        if (qstrcmp(mo->className(), className) == 0)
+            return true;
+    return false;
+}
+
+} // namespace frxStore

@@ -1,0 +1,9 @@
+// What start-up installs for the report engine, installed once for this test executable.
+
+#include "preview/frxXMLSerializer.h"
+#include "report/frxExpression.h"
+
+void SumdrillTestSetup() {
+    frxInstallXMLSerializer();
+    frxInstallEvaluator();
+}
