@@ -115,6 +115,8 @@ TEST(RandomPick, ReadsTheCounterOncePerPickAndCostsNPlusOneSteps) {
     EXPECT_EQ(v, PickFromSeedPool(500u, 7));
 }
 
+namespace {
+
 // Every kernel this processor runs, then back to the one RandomPick starts with.
 std::vector<detail::TraceKernel> AvailableKernels() {
     std::vector<detail::TraceKernel> kernels;
@@ -125,6 +127,8 @@ std::vector<detail::TraceKernel> AvailableKernels() {
     detail::SetTraceKernel(detail::BestTraceKernel());
     return kernels;
 }
+
+} // namespace
 
 TEST(RandomPick, TracedMatchesPoolForEverySeedAndSize) {
     std::mt19937 rng(20261209);
