@@ -8,8 +8,11 @@
 #include "preview/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxGraphicUtils.h"
+#include "report/frxProps.h"
 #include "resources/frxRes.h"
 
+#include <QBuffer>
+#include <QDataStream>
 #include <QDesktopServices>
 #include <QDir>
 #include <QUrl>
@@ -115,31 +118,6 @@ TfrxPrintHandler& PrintHandler() {
 TfrxExportHandler& ExportHandler() {
     static TfrxExportHandler handler;
     return handler;
-}
-
-// Copies `from`'s preview-visible objects (with their subtrees filtered the same way) into `to`:
-// same classes, names and properties; `map` gets template -> copy for every copied object.
-void CopyVisibleObjects(const TfrxComponent* from, TfrxComponent* to,
-                        QHash<const TfrxComponent*, TfrxComponent*>& map) {
-    std::vector<std::pair<const TfrxComponent*, TfrxComponent*>> work{{from, to}};
-    while (!work.empty()) {
-        const auto [src, dst] = work.back();
-        work.pop_back();
-        for (const TfrxComponent* child : src->Objects()) {
-            if (!IsPreviewVisible(child))
-                continue;
-            QObject* o = child->metaObject()->newInstance(Q_ARG(QObject*, dst));
-            auto* copy = qobject_cast<TfrxComponent*>(o);
-            if (!copy) {
-                delete o;
-                continue;
-            }
-            copy->Assign(child);
-            copy->setObjectName(child->Name());
-            map.insert(child, copy);
-            work.emplace_back(child, copy);
-        }
-    }
 }
 
 } // namespace
@@ -414,6 +392,7 @@ int TfrxPreviewPages::PageCount() {
 
 void TfrxPreviewPages::ClearAll() {
     ClearCache();
+    m_prototypes.clear();
     m_sourcePages.clear();
     m_doc.Clear();
     m_pagesItem = nullptr;
@@ -454,12 +433,10 @@ void TfrxPreviewPages::RegisterSourcePage(TfrxPage* templatePage) {
         delete o;
         return;
     }
-    page->Assign(templatePage);
+    QHash<const TfrxComponent*, TfrxComponent*> map;
+    page->CopyWithChildren(templatePage, IsPreviewVisible, &map);
     page->setObjectName(templatePage->Name());
     SetOriginal(page.get(), templatePage);
-
-    QHash<const TfrxComponent*, TfrxComponent*> map;
-    CopyVisibleObjects(templatePage, page.get(), map);
     QHash<const TfrxComponent*, TfrxComponent*> templateOf;
     for (auto it = map.constBegin(); it != map.constEnd(); ++it)
         templateOf.insert(it.value(), const_cast<TfrxComponent*>(it.key()));
@@ -839,8 +816,110 @@ std::unique_ptr<TfrxReportPage> TfrxPreviewPages::ReadPage(TfrxXMLItem* item) {
     return page;
 }
 
+const TfrxPreviewPages::Prototype* TfrxPreviewPages::PrototypeOf(const TfrxComponent* source) {
+    auto it = m_prototypes.find(source);
+    if (it != m_prototypes.end())
+        return &it->second;
+    // The object the source's stored text describes, read once.
+    QByteArray text = BaseTextOf(source);
+    TfrxXMLSerializer serializer;
+    if (text.isEmpty())
+        text = serializer.ObjectToString(source);
+    Prototype proto;
+    proto.object.reset(serializer.ObjectFromString(nullptr, text));
+    if (!proto.object)
+        return nullptr;
+    // References name other objects of the page: they are read again on every page, where
+    // those objects are.
+    const qsizetype blank = text.indexOf(' ');
+    TfrxXMLItem attrs;
+    attrs.SetAttributes(blank < 0 ? QByteArray() : text.mid(blank + 1));
+    TfrxXMLItem refs;
+    for (const QMetaProperty& p : frxProps::Published(proto.object.get())) {
+        if (frxProps::KindOf(p) != frxProps::Kind::Reference)
+            continue;
+        const QByteArray value = attrs.GetAttr(p.name());
+        if (!value.isEmpty())
+            refs.SetAttr(p.name(), value);
+    }
+    proto.references = refs.Attributes();
+
+    // The assignments, in declaration order as Assign makes them.
+    const QMetaObject* mo = proto.object->metaObject();
+    std::unique_ptr<QObject> fresh(mo->newInstance(Q_ARG(QObject*, nullptr)));
+    struct Part {
+        const QObject* proto;
+        const QObject* fresh;
+        std::vector<QMetaProperty> path;
+        bool always;
+    };
+    std::vector<Part> parts{{proto.object.get(), fresh.get(), {}, false}};
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const Part part = parts[k];
+        std::vector<Assignment> own;
+        for (const QMetaProperty& p : frxProps::Published(part.proto)) {
+            if (!frxProps::IsStored(part.proto, p))
+                continue;
+            const frxProps::Kind kind = frxProps::KindOf(p);
+            std::vector<QMetaProperty> path = part.path;
+            path.push_back(p);
+            const bool always = part.always || (part.path.empty() && (qstrcmp(p.name(), "Font") == 0 ||
+                                                                       qstrcmp(p.name(), "ParentFont") == 0));
+            if (kind == frxProps::Kind::Persistent) {
+                const QObject* sub = frxProps::GetObject(part.proto, p);
+                const QObject* freshSub = fresh ? frxProps::GetObject(part.fresh, p) : nullptr;
+                if (sub && freshSub)
+                    parts.push_back({sub, freshSub, path, always});
+                continue;
+            }
+            if (kind == frxProps::Kind::Other || kind == frxProps::Kind::Reference || !p.isWritable())
+                continue;
+            QVariant value = p.read(part.proto);
+            if (always || value != p.read(part.fresh))
+                proto.assignments.push_back({std::move(path), std::move(value)});
+        }
+    }
+    // Parts were walked after their owner's own properties; Assign sets a part where it is
+    // declared. Order by the declaration index along the path.
+    std::stable_sort(proto.assignments.begin(), proto.assignments.end(),
+                     [](const Assignment& a, const Assignment& b) {
+                         const size_t n = std::min(a.path.size(), b.path.size());
+                         for (size_t i = 0; i < n; ++i)
+                             if (a.path[i].propertyIndex() != b.path[i].propertyIndex())
+                                 return a.path[i].propertyIndex() < b.path[i].propertyIndex();
+                         return a.path.size() < b.path.size();
+                     });
+
+    QBuffer buffer(&proto.binary);
+    buffer.open(QIODevice::WriteOnly);
+    QDataStream out(&buffer);
+    proto.object->WriteBinaryProperties(out);
+    return &m_prototypes.emplace(source, std::move(proto)).first->second;
+}
+
+TfrxComponent* TfrxPreviewPages::Instantiate(const Prototype& proto, TfrxComponent* parent) {
+    QObject* o = proto.object->metaObject()->newInstance(Q_ARG(QObject*, parent));
+    auto* obj = qobject_cast<TfrxComponent*>(o);
+    if (!obj) {
+        delete o;
+        return nullptr;
+    }
+    for (const Assignment& a : proto.assignments) {
+        QObject* target = obj;
+        for (size_t i = 0; target && i + 1 < a.path.size(); ++i)
+            target = frxProps::GetObject(target, a.path[i]);
+        if (target)
+            a.path.back().write(target, a.value);
+    }
+    if (auto* memo = qobject_cast<TfrxCustomMemoView*>(obj))
+        memo->SetMemo(qobject_cast<const TfrxCustomMemoView*>(proto.object.get())->Memo());
+    return obj;
+}
+
 void TfrxPreviewPages::ReadObjects(TfrxXMLItem* pageItem, TfrxComponent* page) {
     TfrxXMLSerializer serializer;
+    serializer.SetRoot(page);
+    std::vector<TfrxComponent*> read;
     std::vector<std::pair<const TfrxXMLItem*, TfrxComponent*>> work;
     for (int i = pageItem->Count() - 1; i >= 0; --i)
         work.emplace_back(pageItem->Item(i), page);
@@ -849,16 +928,24 @@ void TfrxPreviewPages::ReadObjects(TfrxXMLItem* pageItem, TfrxComponent* page) {
         work.pop_back();
         TfrxComponent* obj = nullptr;
         if (const TfrxComponent* source = SourceOfItem(item)) {
-            // The source's stored text first, so that the delta overrides what it holds.
-            QByteArray text = BaseTextOf(source);
-            if (text.isEmpty())
-                text = serializer.ObjectToString(source);
-            text += ' ';
-            text += item->Attributes();
-            obj = serializer.ObjectFromString(parent, text);
+            // As read from the source's stored text, then the delta on top. The text is read
+            // once per source (the prototype); each object is a copy of it.
+            const Prototype* proto = PrototypeOf(source);
+            if (!proto)
+                continue;
+            obj = Instantiate(*proto, parent);
             if (!obj)
                 continue;
             obj->setObjectName(source->Name());
+            if (!proto->binary.isEmpty()) {
+                QDataStream in(proto->binary);
+                obj->ReadBinaryProperties(in);
+            }
+            obj->SetLoading(true);
+            read.push_back(obj);
+            if (!proto->references.isEmpty())
+                serializer.AttributesToProperties(proto->references, obj);
+            serializer.AttributesToProperties(item->Attributes(), obj);
             if (frxIsPictureView(obj) && obj->property("Picture").toByteArray().isEmpty()) {
                 const int index = obj->property("ImageIndex").toInt();
                 obj->setProperty("Picture", m_pictureCache.Stream(index - 1));
@@ -870,16 +957,20 @@ void TfrxPreviewPages::ReadObjects(TfrxXMLItem* pageItem, TfrxComponent* page) {
                 AddError(CantFindClass(item->Name()));
                 continue;
             }
-            QByteArray text = item->Name();
-            text += ' ';
-            text += item->Attributes();
-            obj = serializer.ObjectFromString(parent, text);
+            obj = qobject_cast<TfrxComponent*>(mo->newInstance(Q_ARG(QObject*, parent)));
             if (!obj)
                 continue;
+            obj->SetLoading(true);
+            read.push_back(obj);
+            serializer.AttributesToProperties(item->Attributes(), obj);
         }
         for (int i = item->Count() - 1; i >= 0; --i)
             work.emplace_back(item->Item(i), obj);
     }
+    // References resolve once the whole page is there.
+    serializer.ResolveFixUps();
+    for (TfrxComponent* obj : read)
+        obj->SetLoading(false);
     for (const QString& e : serializer.Errors())
         AddError(e);
 }
@@ -1153,8 +1244,11 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
             cursor = Qt::PointingHandCursor;
     }
     TfrxPreviewLink* preview = PreviewOf(Report);
-    if (!click)
+    if (!click) {
+        if (Report && Report->OnMouseOverObject)
+            Report->OnMouseOverObject(view);
         return;
+    }
     if (url.startsWith(QLatin1Char('@'))) {
         bool ok = false;
         const int pageNo = url.mid(1).trimmed().toInt(&ok);
@@ -1178,8 +1272,24 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
     } else if (!url.isEmpty()) {
         QDesktopServices::openUrl(QUrl::fromUserInput(url));
     }
-    Q_UNUSED(button);
-    Q_UNUSED(shift);
+    // Going to another page may have rebuilt pages and dropped this one from the cache.
+    if (!view || !page || !Report || !Report->OnClickObject)
+        return;
+    bool modified = false;
+    Report->OnClickObject(view, button, shift, modified);
+    if (modified && page) {
+        ReplacePage(index, page);
+        if (TfrxPreviewLink* p = PreviewOf(Report))
+            p->RepaintPages();
+    }
+}
+
+void frxInstallPreviewPages() {
+    TfrxRuntimeFactory factory = frxRuntimeFactory();
+    factory.CreatePreviewPages = [](TfrxReport* report) {
+        return std::make_unique<TfrxPreviewPages>(report);
+    };
+    frxSetRuntimeFactory(factory);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -11,12 +11,15 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QMetaProperty>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -185,6 +188,24 @@ private:
         int index;
         std::unique_ptr<TfrxReportPage> page;
     };
+    // An object as its source's stored text describes it, read once per source. A page's copy
+    // of it is a new object of its class given the prototype's stored properties: those that
+    // differ from a new object's, and the font and its parent-font flag always (a new object
+    // with a parent starts with the parent's font). References are read again on each page,
+    // where the objects they name are; binary properties are kept as bytes.
+    struct Assignment {
+        std::vector<QMetaProperty> path; // through the owned parts, then the property
+        QVariant value;
+    };
+    struct Prototype {
+        std::unique_ptr<TfrxComponent> object;
+        std::vector<Assignment> assignments;
+        QByteArray references;
+        QByteArray binary;
+    };
+    // A new object like the prototype, owned by and child of `parent`.
+    static TfrxComponent* Instantiate(const Prototype& proto, TfrxComponent* parent);
+    const Prototype* PrototypeOf(const TfrxComponent* source);
 
     TfrxXMLItem* PageItem(int index);
     // The item of the current page, read back first when it was spilled; null without one.
@@ -208,6 +229,7 @@ private:
     TfrxPictureCache m_pictureCache;
     std::vector<std::unique_ptr<TfrxPage>> m_sourcePages;
     std::vector<CacheEntry> m_cache; // most recent first
+    std::unordered_map<const TfrxComponent*, Prototype> m_prototypes;
     TfrxXMLItem* m_pagesItem = nullptr;
     TfrxCustomEngine* m_engine = nullptr;
     qint64 m_sizeEstimate = 0;
@@ -219,6 +241,10 @@ private:
     QIODevice* m_tempStream = nullptr;
     QStringList m_errors;
 };
+
+// Makes reports create this store (TfrxReport::Runtime().PreviewPages()); start-up calls it,
+// and tests do.
+void frxInstallPreviewPages();
 
 // Printing and exporting are done above the store (the print job, export filters); they hand
 // themselves in at start-up. Without a handler Print and Export return false: nothing was done.

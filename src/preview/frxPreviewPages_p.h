@@ -6,42 +6,38 @@
 #include "report/frxClass.h"
 #include "report/frxRuntime.h"
 
-#include <QPointer>
-#include <QVariant>
 
 namespace frxStore {
 
 // Objects that appear on prepared pages: views and bands.
 inline bool IsPreviewVisible(const TfrxComponent* c) {
-    return qobject_cast<const TfrxView*>(c) || qobject_cast<const TfrxBand*>(c);
+    return c->ComponentStyle().testFlag(frxClass::csPreviewVisible);
 }
 // Objects stored whole with their common delta on top.
-inline bool IsContainer(const TfrxComponent*) { return false; }
+inline bool IsContainer(const TfrxComponent* c) {
+    return c->ComponentStyle().testFlag(frxClass::csContainer);
+}
 
 // A copy points at its template and the template at its copy; a run-time object at its copy.
-inline TfrxComponent* OriginalOf(const TfrxComponent* c) {
-    const QVariant v = c->property("_frxOriginal");
-    return v.isValid() ? qobject_cast<TfrxComponent*>(v.value<QPointer<QObject>>().data())
-                       : nullptr;
-}
+inline TfrxComponent* OriginalOf(const TfrxComponent* c) { return c->OriginalComponent(); }
 inline void SetOriginal(TfrxComponent* c, TfrxComponent* original) {
-    c->setProperty("_frxOriginal", QVariant::fromValue(QPointer<QObject>(original)));
+    c->SetOriginalComponent(original);
 }
-inline QString AliasOf(const TfrxComponent* c) { return c->property("_frxAlias").toString(); }
-inline void SetAlias(TfrxComponent* c, const QString& alias) {
-    c->setProperty("_frxAlias", alias);
-}
+inline QString AliasOf(const TfrxComponent* c) { return c->AliasName(); }
+inline void SetAlias(TfrxComponent* c, const QString& alias) { c->SetAliasName(alias); }
 // The copy's full serialised text: class name, then its attributes.
-inline QByteArray BaseTextOf(const TfrxComponent* c) {
-    return c->property("_frxBaseText").toByteArray();
-}
-inline void SetBaseText(TfrxComponent* c, const QByteArray& text) {
-    c->setProperty("_frxBaseText", text);
-}
+inline QByteArray BaseTextOf(const TfrxComponent* c) { return c->BaseName(); }
+inline void SetBaseText(TfrxComponent* c, const QByteArray& text) { c->SetBaseName(text); }
 
-inline TfrxCustomEngine* EngineOf(TfrxReport*) { return nullptr; }
-inline TfrxPreviewLink* PreviewOf(TfrxReport*) { return nullptr; }
-inline TfrxCustomPreviewPages* PagesOf(TfrxReport*) { return nullptr; }
+inline TfrxCustomEngine* EngineOf(TfrxReport* report) {
+    return report ? report->Runtime().Engine() : nullptr;
+}
+inline TfrxPreviewLink* PreviewOf(TfrxReport* report) {
+    return report ? report->Runtime().Preview : nullptr;
+}
+inline TfrxCustomPreviewPages* PagesOf(TfrxReport* report) {
+    return report ? report->Runtime().PreviewPages() : nullptr;
+}
 
 inline void ProgressStart(TfrxReport* report, int kind) {
     if (report && report->OnProgressStart)

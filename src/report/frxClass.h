@@ -1469,6 +1469,11 @@ public:
     std::function<void(TfrxReport* sender, int progressType, int progress)> OnProgressStop;
     std::function<void()> OnPreview;
     std::function<void(TfrxPage* page)> OnManualBuild;
+    // A click on an object of a prepared page in the preview (button and shift state as Qt's
+    // values); setting `modified` stores the changed page back.
+    std::function<void(TfrxView* view, int button, int shift, bool& modified)> OnClickObject;
+    // The mouse over an object of a prepared page.
+    std::function<void(TfrxView* view)> OnMouseOverObject;
 
     // Destroys the pages and sets everything else back to the defaults.
     void Clear() override;

@@ -1,6 +1,7 @@
 #include "report/frxProps.h"
 
 #include <QDataStream>
+#include <QHash>
 #include <QMetaEnum>
 
 #include <cmath>
@@ -151,13 +152,19 @@ void CollectDifferences(const QObject* a, const QObject* b, const QString& prefi
 } // namespace
 
 QList<QMetaProperty> Published(const QMetaObject* mo) {
-    QList<QMetaProperty> list;
     if (!mo)
-        return list;
+        return {};
+    // Built once per class; callers get a shared copy. Meta-objects live as long as the program.
+    static QHash<const QMetaObject*, QList<QMetaProperty>> lists;
+    auto it = lists.constFind(mo);
+    if (it != lists.constEnd())
+        return *it;
+    QList<QMetaProperty> list;
     const int first = QObject::staticMetaObject.propertyCount();
     list.reserve(mo->propertyCount() - first);
     for (int i = first; i < mo->propertyCount(); ++i)
         list.append(mo->property(i));
+    lists.insert(mo, list);
     return list;
 }
 
@@ -329,13 +336,21 @@ bool SetObject(QObject* obj, const QMetaProperty& prop, QObject* value) {
 void CopyProperties(const QObject* source, QObject* dest) {
     if (!source || !dest)
         return;
+    // Objects of one class share their property list and types: no search by name, and values
+    // pass over as they are.
+    const bool sameClass = source->metaObject() == dest->metaObject();
     for (const QMetaProperty& sp : Published(source)) {
         if (!IsStored(source, sp))
             continue;
-        const QMetaProperty dp = Find(dest, QString::fromLatin1(sp.name()));
+        const Kind kind = KindOf(sp);
+        const QMetaProperty dp = sameClass ? sp : Find(dest, QString::fromLatin1(sp.name()));
         if (!dp.isValid() || (!dp.isWritable() && KindOf(dp) != Kind::Persistent))
             continue;
-        switch (KindOf(sp)) {
+        if (sameClass && kind != Kind::Persistent && kind != Kind::Other) {
+            dp.write(dest, sp.read(source));
+            continue;
+        }
+        switch (kind) {
         case Kind::Integer:
         case Kind::Enum:
         case Kind::Set:

@@ -1,9 +1,11 @@
 // What start-up installs for the report engine, installed once for this test executable.
 
+#include "preview/frxExportPDF.h"
 #include "preview/frxXMLSerializer.h"
 #include "report/frxExpression.h"
 
 void SumdrillTestSetup() {
     frxInstallXMLSerializer();
     frxInstallEvaluator();
+    frxInstallExportFilters();
 }

@@ -6,8 +6,10 @@
 #include "report/frxClass.h"
 #include "report/frxProps.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -366,6 +368,26 @@ TEST(StoreDelta, EveryDeltaAttributeSurvivesAppendAndRebuild) {
         EXPECT_TRUE(diff.isEmpty()) << c.name << ": " << diff.join(QLatin1Char(',')).toStdString();
         EXPECT_EQ(got->Memo(), expected.Memo()) << c.name;
     }
+}
+
+// Rebuilt objects take their stored font, or their page's where they follow it.
+TEST_F(StoreTest, FontsFollowThePageOnlyWhereTheTemplateSaysSo) {
+    TfrxFont pageFont;
+    pageFont.SetName(QStringLiteral("Times New Roman"));
+    pageFont.SetSize(16);
+    page->SetFont(&pageFont);
+    TfrxMemoView* own = AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
+    TfrxFont plain; // the default face, kept as the object's own
+    own->SetFont(&plain);
+    TfrxMemoView* follows = AddMemo(QStringLiteral("Memo2"), 0, 0, 10, 10, QStringLiteral("b"));
+    follows->SetParentFont(true);
+    Prepare(1);
+    TfrxReportPage* built = store.BuildPage(0);
+    EXPECT_TRUE(SameTree(built->Objects()[0], own));
+    EXPECT_TRUE(SameTree(built->Objects()[1], follows));
+    EXPECT_EQ(built->Objects()[0]->Font()->Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(built->Objects()[1]->Font()->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_TRUE(built->Objects()[1]->ParentFont());
 }
 
 TEST_F(StoreTest, ParagraphFlagsMoveOnAsTheyAreWritten) {
@@ -1086,6 +1108,175 @@ TEST_F(StoreTest, AppendingAnotherStoreAddsItsPagesWhole) {
     auto* built = qobject_cast<TfrxMemoView*>(store.BuildPage(2)->Objects().value(0));
     ASSERT_TRUE(built);
     EXPECT_EQ(built->Text(), QStringLiteral("from the other report\r\n"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hit testing
+
+struct TestPreview : TfrxPreviewLink {
+    void PrepareStarted() override {}
+    void PageArrived(int) override {}
+    void PrepareStopped() override {}
+    void ShowMessage(const QString& text) override { messages << text; }
+    void ShowPageAt(int pageNo, int top) override { shown << QPoint(pageNo, top); }
+    void RepaintPages() override { ++repaints; }
+    QStringList messages;
+    QList<QPoint> shown;
+    int repaints = 0;
+};
+
+// Stands in for the desktop's handler of web addresses.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class HitTestTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        report.Runtime().Preview = &preview;
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &opened, "open");
+        page->SetLeftMargin(10); // 37.8 px
+        page->SetTopMargin(5);   // 18.9 px
+        link = AddMemo(QStringLiteral("Link"), 100, 100, 200, 50, QStringLiteral("link"));
+        plain = AddMemo(QStringLiteral("Plain"), 100, 300, 200, 50, QStringLiteral("plain"));
+        plain->SetCursor(-4); // the I-beam
+        front = AddMemo(QStringLiteral("Front"), 150, 300, 50, 50, QStringLiteral("on top"));
+    }
+    void TearDown() override {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        report.Runtime().Preview = nullptr;
+    }
+    // Page coordinates (px at zoom 1) to the point HitTest gets at `scale` and offsets 5, 7.
+    int Test(int index, long double x, long double y, bool click, long double scale = 1,
+             int button = Qt::LeftButton) {
+        int cursor = Qt::ArrowCursor;
+        const int px = int(5 + (x + 10 * 3.77953) * scale);
+        const int py = int(7 + (y + 5 * 3.77953) * scale);
+        store.HitTest(index, px, py, button, 0, scale, 5, 7, click, cursor);
+        return cursor;
+    }
+
+    UrlCatcher opened;
+    TestPreview preview;
+    TfrxMemoView* link = nullptr;
+    TfrxMemoView* plain = nullptr;
+    TfrxMemoView* front = nullptr;
+};
+
+TEST_F(HitTestTest, UrlsShowAsStatusTextWithTheHandAndOpenOnClick) {
+    struct Case {
+        const char* url;
+        QList<QPoint> shown;
+        QList<QUrl> opened;
+    } cases[] = {
+        {"@3", {QPoint(3, 0)}, {}},
+        {"#Totals", {QPoint(2, 140)}, {}},
+        {"#nowhere", {QPoint(1, 0)}, {}},
+        {"@x", {}, {}},
+        {"http://example.org/a b", {}, {QUrl(QStringLiteral("http://example.org/a%20b"))}},
+    };
+    for (const Case& c : cases) {
+        const QString url = QString::fromLatin1(c.url);
+        Prepare(3, [&](int p) { link->SetURL(p == 1 ? url : QString()); });
+        store.CurrentPage = 1;
+        engine.CurY = 140;
+        store.AddAnchor(QStringLiteral("totals"));
+        preview.messages.clear();
+        preview.shown.clear();
+        opened.urls.clear();
+
+        EXPECT_EQ(Test(1, 150, 120, false), Qt::PointingHandCursor) << c.url;
+        EXPECT_EQ(preview.messages, (QStringList{QString(), url})) << c.url;
+        EXPECT_TRUE(preview.shown.isEmpty()) << c.url;
+        Test(1, 150, 120, true);
+        EXPECT_EQ(preview.shown, c.shown) << c.url;
+        EXPECT_EQ(opened.urls, c.opened) << c.url;
+        // The same object without a URL on another page: nothing.
+        preview.messages.clear();
+        EXPECT_EQ(Test(0, 150, 120, true), Qt::ArrowCursor) << c.url;
+        EXPECT_EQ(preview.messages, QStringList{QString()}) << c.url;
+    }
+}
+
+TEST_F(HitTestTest, TheTopmostObjectAtThePointAnswersAtAnyZoom) {
+    QList<QString> over;
+    report.OnMouseOverObject = [&](TfrxView* v) { over << v->Name(); };
+    Prepare(1);
+    for (long double scale : {1.0L, 2.0L, 0.5L}) {
+        over.clear();
+        EXPECT_EQ(Test(0, 120, 320, false, scale), Qt::IBeamCursor) << double(scale);
+        EXPECT_EQ(Test(0, 160, 320, false, scale), Qt::ArrowCursor) << double(scale);
+        EXPECT_EQ(Test(0, 99, 320, false, scale), Qt::ArrowCursor) << double(scale);
+        EXPECT_EQ(Test(0, 120, 260, false, scale), Qt::ArrowCursor) << double(scale);
+        EXPECT_EQ(over, (QList<QString>{QStringLiteral("Plain"), QStringLiteral("Front")}))
+            << double(scale);
+    }
+}
+
+TEST_F(HitTestTest, AClickThatModifiesTheObjectStoresThePageBack) {
+    Prepare(2);
+    QString clicked;
+    report.OnClickObject = [&](TfrxView* v, int button, int, bool& modified) {
+        clicked = v->Name() + QString::number(button);
+        qobject_cast<TfrxMemoView*>(v)->SetText(QStringLiteral("clicked"));
+        modified = v->Name() == QStringLiteral("Plain");
+    };
+    Test(1, 150, 120, true, 1, Qt::RightButton);
+    EXPECT_EQ(clicked, QStringLiteral("Link2"));
+    EXPECT_EQ(PageItem(1)->Name(), "page0"); // not modified: nothing stored
+    EXPECT_EQ(preview.repaints, 0);
+    Test(1, 120, 320, true);
+    EXPECT_EQ(clicked, QStringLiteral("Plain1"));
+    EXPECT_EQ(PageItem(1)->Name(), "TfrxReportPage");
+    EXPECT_EQ(preview.repaints, 1);
+    auto* m = qobject_cast<TfrxMemoView*>(store.BuildPage(1)->FindObject(QStringLiteral("Plain")));
+    EXPECT_EQ(m->Text(), QStringLiteral("clicked\r\n"));
+    // Nothing answers while preparing.
+    clicked.clear();
+    engine.Running = true;
+    Test(1, 120, 320, true);
+    EXPECT_TRUE(clicked.isEmpty());
+    engine.Running = false;
+}
+
+TEST_F(HitTestTest, MirroredMarginsMoveTheObjectsOfOddPages) {
+    page->SetMirrorMargins(true);
+    page->SetRightMargin(30); // odd pages start 30 mm in instead of 10
+    Prepare(2);
+    EXPECT_EQ(Test(0, 120, 320, false), Qt::IBeamCursor);
+    EXPECT_EQ(Test(1, 120, 320, false), Qt::ArrowCursor);
+    EXPECT_EQ(Test(1, 120 + 20 * 3.77953, 320, false), Qt::IBeamCursor);
+}
+
+TEST(StoreFactory, ReportsMakeThisStoreOnceInstalled) {
+    frxInstallPreviewPages();
+    TfrxReport report;
+    auto* pages = dynamic_cast<TfrxPreviewPages*>(report.Runtime().PreviewPages());
+    ASSERT_TRUE(pages);
+    EXPECT_EQ(pages->Report, &report);
+    EXPECT_EQ(report.Runtime().PreviewPages(), pages);
+
+    // Another report's pages appended through its store.
+    TfrxReport other;
+    auto* page = new TfrxReportPage(&other);
+    page->SetName(QStringLiteral("Page1"));
+    auto* m = new TfrxMemoView(page);
+    m->SetName(QStringLiteral("Memo1"));
+    m->SetText(QStringLiteral("other"));
+    TfrxCustomPreviewPages* theirs = other.Runtime().PreviewPages();
+    theirs->RegisterSourcePage(page);
+    theirs->StartPage(page);
+    theirs->StartPage(page);
+    theirs->AppendObject(m);
+    pages->AppendReport(&other);
+    EXPECT_EQ(pages->PageCount(), 2);
+    EXPECT_EQ(pages->BuildPage(1)->Objects().size(), 1);
+    EXPECT_TRUE(pages->BuildPage(0)->Objects().isEmpty());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,192 @@
+#include "preview/frxExportPDF.h"
+
+#include "platform/CanvasPainter.h"
+#include "platform/Error.h"
+#include "preview/frxPreviewPages.h"
+#include "report/frxClass.h"
+#include "resources/frxRes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+using namespace frxClass;
+
+namespace {
+
+QString Q(const char* s) { return QString::fromUtf8(s); }
+
+// The filters' own texts, added to the message table when they are installed.
+void AddTexts() {
+    TfrxResources* res = frxResources();
+    const struct {
+        const char* key;
+        const char* text;
+    } texts[] = {
+        {"expPdfFile", "PDF file..."},
+        {"expPdfFilter", "Adobe PDF files (*.pdf)"},
+        {"expNoPages", "There are no pages to export"},
+        {"expNoFile", "No file name was given for the export"},
+        {"expBadPage", "Page %d does not exist"},
+        {"expCannotWrite", "Cannot write the file \"%s\": %s"},
+    };
+    for (const auto& t : texts)
+        if (!res->Contains(Q(t.key)))
+            res->Add(Q(t.key), Q(t.text));
+}
+
+[[noreturn]] void CannotWrite(const QString& fileName, const QString& why) {
+    QString text = frxGet(Q("expCannotWrite"));
+    text.replace(text.indexOf(Q("%s")), 2, QDir::toNativeSeparators(fileName));
+    text.replace(text.indexOf(Q("%s")), 2, why);
+    throw platform::Error(text);
+}
+
+// The paper of a prepared page as the PDF page: its own size, its orientation, no margins (the
+// page draws its margins itself).
+QPageLayout LayoutOf(const TfrxReportPage* page) {
+    const long double w = page->PaperWidth(), h = page->PaperHeight(); // mm, as oriented
+    const bool landscape = w > h;
+    const QSizeF portrait(double(landscape ? h : w), double(landscape ? w : h));
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter, QString(),
+                                 QPageSize::FuzzyMatch),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                       QPageLayout::Millimeter);
+}
+
+// The report's progress operations for exporting; Cancel in the progress window sets the
+// report's Terminated flag.
+class Progress {
+public:
+    Progress(TfrxReport* report, const std::function<bool(int)>& callback)
+        : m_report(report), m_callback(callback) {
+        if (m_report) {
+            m_report->Terminated = false;
+            if (m_report->OnProgressStart)
+                m_report->OnProgressStart(m_report, ptExporting, 0);
+        }
+    }
+    ~Progress() {
+        if (m_report && m_report->OnProgressStop)
+            m_report->OnProgressStop(m_report, ptExporting, 0);
+    }
+    // False when the user cancelled.
+    bool Step(int pageNo) {
+        if (m_callback && !m_callback(pageNo))
+            return false;
+        if (m_report) {
+            if (m_report->OnProgress)
+                m_report->OnProgress(m_report, ptExporting, pageNo);
+            if (m_report->Terminated)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    TfrxReport* m_report;
+    const std::function<bool(int)>& m_callback;
+};
+
+} // namespace
+
+QString TfrxPDFExport::Description() const {
+    AddTexts();
+    return frxGet(Q("expPdfFile"));
+}
+
+QString TfrxPDFExport::FileFilter() const {
+    AddTexts();
+    return frxGet(Q("expPdfFilter"));
+}
+
+bool TfrxPDFExport::Export(TfrxPreviewPages& pages) {
+    AddTexts();
+    if (FileName.isEmpty())
+        throw platform::Error(frxGet(Q("expNoFile")));
+    const int count = pages.PageCount();
+    QList<int> indexes = Pages;
+    if (indexes.isEmpty())
+        for (int i = 0; i < count; ++i)
+            indexes.append(i);
+    for (int i : indexes)
+        if (i < 0 || i >= count)
+            throw platform::Error(frxGet(Q("expBadPage")).replace(Q("%d"), QString::number(i + 1)));
+    if (indexes.isEmpty())
+        throw platform::Error(frxGet(Q("expNoPages")));
+
+    TfrxReportPage* first = pages.BuildPage(indexes.front());
+    if (!first)
+        throw platform::Error(frxGet(Q("expNoPages")));
+    QString title = Title;
+    if (title.isEmpty() && pages.Report)
+        title = pages.Report->ReportOptions()->Name();
+
+    // Written beside the target under a temporary name and renamed when complete: a failure or
+    // a cancel leaves no half-written file and an older file of that name untouched.
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly))
+        CannotWrite(FileName, file.errorString());
+
+    // Text objects draw at the scale the store hands them; exporting is not printing on a
+    // shrunk sheet.
+    struct KeepScale {
+        TfrxPreviewPages& pages;
+        long double scale;
+        ~KeepScale() { pages.PrintScale = scale; }
+    } keepScale{pages, pages.PrintScale};
+    pages.PrintScale = 1;
+
+    bool cancelled = false;
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(Resolution);
+        writer.setCreator(Creator);
+        writer.setTitle(title);
+        writer.setPageLayout(LayoutOf(first));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            CannotWrite(FileName, file.errorString());
+        Progress progress(pages.Report, OnProgress);
+        {
+            platform::PainterCanvas canvas(&painter);
+            const long double scale = Resolution / 96.0L;
+            for (qsizetype k = 0; k < indexes.size(); ++k) {
+                if (!progress.Step(int(k) + 1)) {
+                    cancelled = true;
+                    break;
+                }
+                const int index = indexes[k];
+                if (k > 0) {
+                    // The layout applies from the page newPage starts.
+                    if (const TfrxReportPage* page = pages.BuildPage(index))
+                        writer.setPageLayout(LayoutOf(page));
+                    writer.newPage();
+                }
+                pages.RenderPage(index, &canvas, scale, scale, 0, 0);
+            }
+        }
+        painter.end();
+    }
+    if (cancelled) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit())
+        CannotWrite(FileName, file.errorString());
+    return true;
+}
+
+void frxInstallExportFilters() {
+    AddTexts();
+    frxSetExportHandler([](TfrxPreviewPages& pages, void* filter) {
+        auto* f = static_cast<TfrxCustomExportFilter*>(filter);
+        return f ? f->Export(pages) : false;
+    });
+}
+
+bool frxHasPDFExport() { return frxHasExportHandler(); }

@@ -1,0 +1,293 @@
+#include "preview/frxExportPDF.h"
+
+#include "common/PdfTools.h"
+#include "common/TestSupport.h"
+#include "platform/Error.h"
+#include "preview/frxPreviewPages.h"
+#include "preview/frxXMLSerializer.h"
+#include "report/frxClass.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace frxClass;
+
+namespace {
+
+struct TestEngine : TfrxCustomEngine {
+    bool Run() override { return true; }
+};
+
+// A report whose template pages the tests make, and a store prepared from them the way the
+// engine prepares: register the pages, start a page, append its objects through a band.
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        engine.FinalPass = true;
+        store.SetEngine(&engine);
+    }
+
+    // Paper in millimetres as oriented (a landscape page is wider than high).
+    TfrxReportPage* AddPage(long double widthMm, long double heightMm) {
+        auto* page = new TfrxReportPage(&report);
+        page->SetName(QStringLiteral("Page%1").arg(report.Objects().size()));
+        page->SetPaperSize(256);
+        if (widthMm > heightMm) {
+            page->SetPaperWidth(heightMm);
+            page->SetPaperHeight(widthMm);
+            page->SetOrientation(poLandscape);
+        } else {
+            page->SetPaperWidth(widthMm);
+            page->SetPaperHeight(heightMm);
+        }
+        return page;
+    }
+
+    TfrxMemoView* AddMemo(TfrxReportPage* page, long double l, long double t, const QString& text,
+                          int heightPx = 16, bool bold = false, TfrxHAlign align = haLeft) {
+        auto* m = new TfrxMemoView(page);
+        m->SetName(QStringLiteral("Memo%1").arg(++memos));
+        m->SetBounds(l, t, 300, 40);
+        TfrxFont f;
+        f.SetName(QStringLiteral("Arial"));
+        f.SetHeight(heightPx);
+        if (bold)
+            f.SetStyle(TFontStyles(fsBold));
+        m->SetFont(&f);
+        m->SetHAlign(align);
+        m->SetText(text);
+        return m;
+    }
+
+    // One prepared page per entry: the template page, and what to do to it before its objects
+    // are appended (as evaluation fills texts).
+    void Prepare(const std::vector<std::pair<TfrxReportPage*, std::function<void()>>>& run) {
+        store.ClearAll();
+        store.PrepareStart();
+        for (TfrxComponent* c : report.Objects())
+            if (auto* p = qobject_cast<TfrxReportPage*>(c))
+                store.RegisterSourcePage(p);
+        engine.Running = true;
+        store.PassStart();
+        for (const auto& [page, each] : run) {
+            store.StartPage(page);
+            if (each)
+                each();
+            TfrxNullBand band;
+            band.Objects() = page->Objects();
+            store.AppendObject(&band);
+            band.Objects().clear();
+        }
+        engine.Running = false;
+        store.PrepareFinish();
+    }
+
+    QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    bool Export(TfrxPDFExport& filter) { return store.Export(&filter); }
+
+    QTemporaryDir dir;
+    TfrxReport report;
+    TestEngine engine;
+    TfrxPreviewPages store{&report};
+    int memos = 0;
+};
+
+
+// The texts appear in `text` in this order (blanks compared as runs: a PDF keeps glyph
+// positions, and a reader turns every gap back into a single blank).
+::testing::AssertionResult InOrder(const QString& text, const QStringList& expected) {
+    const QString flat = text.simplified();
+    qsizetype from = 0;
+    for (const QString& e : expected) {
+        const qsizetype at = flat.indexOf(e.simplified(), from);
+        if (at < 0)
+            return ::testing::AssertionFailure()
+                   << '"' << e.toStdString() << "\" missing after position " << from << " in \""
+                   << flat.toStdString() << '"';
+        from = at + e.simplified().size();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(ExportTest, EveryPageKeepsItsPaperAndItsTextsInOrder) {
+    report.ReportOptions()->SetName(QStringLiteral("Class 3B"));
+    TfrxReportPage* a4 = AddPage(210, 297);
+    TfrxMemoView* line = AddMemo(a4, 40, 40, QString());
+    AddMemo(a4, 40, 200, QStringLiteral("12 + 7 = 19"), 19, false, haRight);
+    TfrxReportPage* a5 = AddPage(210, 148); // landscape
+    AddMemo(a5, 40, 40, QStringLiteral("landscape page"));
+    TfrxReportPage* custom = AddPage(100, 120);
+    AddMemo(custom, 10, 10, QStringLiteral("label"));
+    Prepare({{a4, [&] { line->SetText(QStringLiteral("first page")); }},
+             {a5, {}},
+             {a4, [&] { line->SetText(QStringLiteral("third page")); }},
+             {custom, {}}});
+
+    TfrxPDFExport pdf;
+    pdf.FileName = Path("out.pdf");
+    ASSERT_TRUE(Export(pdf));
+
+    const auto sizes = pdftools::PageSizes(pdf.FileName);
+    ASSERT_EQ(sizes.size(), 4u);
+    const double mm = pdftools::kPtPerMm;
+    const QSizeF expected[] = {{210 * mm, 297 * mm}, {210 * mm, 148 * mm},
+                               {210 * mm, 297 * mm}, {100 * mm, 120 * mm}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(sizes[i].width(), expected[i].width(), 0.6) << "page " << i + 1;
+        EXPECT_NEAR(sizes[i].height(), expected[i].height(), 0.6) << "page " << i + 1;
+    }
+    EXPECT_TRUE(InOrder(pdftools::Text(pdf.FileName),
+                        {QStringLiteral("first page"), QStringLiteral("12 + 7 = 19"),
+                         QStringLiteral("landscape page"), QStringLiteral("third page"),
+                         QStringLiteral("12 + 7 = 19"), QStringLiteral("label")}));
+    EXPECT_EQ(pdftools::Text(pdf.FileName, 2, 2).simplified(), QStringLiteral("landscape page"));
+    EXPECT_TRUE(pdftools::Run(QStringLiteral("pdfinfo"), {pdf.FileName})
+                    .contains(QStringLiteral("Class 3B")));
+
+    // A chosen set of pages, in the order given.
+    TfrxPDFExport some;
+    some.FileName = Path("some.pdf");
+    some.Pages = {3, 1};
+    ASSERT_TRUE(Export(some));
+    EXPECT_EQ(pdftools::PageCount(some.FileName), 2);
+    EXPECT_TRUE(InOrder(pdftools::Text(some.FileName),
+                        {QStringLiteral("label"), QStringLiteral("landscape page")}));
+}
+
+TEST_F(ExportTest, FontsAreEmbeddedSubsetsAndChineseTextCanBeFound) {
+    TfrxReportPage* a4 = AddPage(210, 297);
+    AddMemo(a4, 260, 79, QStringLiteral("数  学  运  算  练  习"), 27, true);
+    AddMemo(a4, 56, 158, QStringLiteral("题数：40      姓名"), 16, true);
+    AddMemo(a4, 18, 196, QStringLiteral("37 ÷ 4 = 9.3    \r12 x 3 = 36    \r"), 19, false, haRight);
+    Prepare({{a4, {}}});
+
+    TfrxPDFExport pdf;
+    pdf.FileName = Path("fonts.pdf");
+    ASSERT_TRUE(Export(pdf));
+
+    const auto fonts = pdftools::Fonts(pdf.FileName);
+    ASSERT_GE(fonts.size(), 3u) << "Latin regular and bold, and a Song face for the Chinese";
+    bool song = false;
+    for (const auto& f : fonts) {
+        EXPECT_TRUE(f.Embedded) << f.Name.toStdString();
+        EXPECT_TRUE(f.Unicode) << f.Name.toStdString() << " cannot be searched";
+        song = song || f.Name.contains(QStringLiteral("Ming"));
+    }
+    EXPECT_TRUE(song);
+    // The Song face is megabytes; only the glyphs used go into the file.
+    EXPECT_LT(QFileInfo(pdf.FileName).size(), 150 * 1024);
+
+    EXPECT_TRUE(InOrder(pdftools::Text(pdf.FileName),
+                        {QStringLiteral("数  学  运  算  练  习"), QStringLiteral("题数：40 姓名"),
+                         QStringLiteral("37 ÷ 4 = 9.3"), QStringLiteral("12 x 3 = 36")}));
+}
+
+TEST_F(ExportTest, ProgressCountsThePagesAndCancelLeavesNoFile) {
+    TfrxReportPage* a4 = AddPage(210, 297);
+    AddMemo(a4, 40, 40, QStringLiteral("page"));
+    Prepare({{a4, {}}, {a4, {}}, {a4, {}}});
+
+    QList<std::pair<int, int>> events; // kind, page; -1 for start, -2 for stop
+    report.OnProgressStart = [&](TfrxReport*, int kind, int) { events.append({kind, -1}); };
+    report.OnProgress = [&](TfrxReport*, int kind, int n) { events.append({kind, n}); };
+    report.OnProgressStop = [&](TfrxReport*, int kind, int) { events.append({kind, -2}); };
+    TfrxPDFExport pdf;
+    pdf.FileName = Path("progress.pdf");
+    ASSERT_TRUE(Export(pdf));
+    const QList<std::pair<int, int>> all{{ptExporting, -1}, {ptExporting, 1}, {ptExporting, 2},
+                                         {ptExporting, 3}, {ptExporting, -2}};
+    EXPECT_EQ(events, all);
+
+    // Cancelled at the second page, by the filter's own callback or through the report (the
+    // progress window's Cancel sets Terminated): no file, and an older file stays whole.
+    ASSERT_TRUE(WriteFileBytes(pdf.FileName, "older"));
+    struct Case {
+        const char* name;
+        std::function<void(TfrxPDFExport&)> arrange;
+    } cases[] = {
+        {"filter callback", [](TfrxPDFExport& f) { f.OnProgress = [](int n) { return n < 2; }; }},
+        {"report terminated",
+         [&](TfrxPDFExport&) {
+             report.OnProgress = [&](TfrxReport* r, int, int n) { r->Terminated = n >= 2; };
+         }},
+    };
+    for (const Case& c : cases) {
+        TfrxPDFExport cancelled;
+        cancelled.FileName = pdf.FileName;
+        c.arrange(cancelled);
+        EXPECT_FALSE(Export(cancelled)) << c.name;
+        EXPECT_EQ(ReadFileBytes(pdf.FileName), "older") << c.name;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("progress.pdf")})
+            << c.name << ": no temporary file left";
+    }
+    // A later export starts afresh.
+    report.OnProgress = nullptr;
+    EXPECT_TRUE(Export(pdf));
+    EXPECT_EQ(pdftools::PageCount(pdf.FileName), 3);
+}
+
+TEST_F(ExportTest, FailuresSayWhyAndLeaveNothingHalfWritten) {
+    TfrxReportPage* a4 = AddPage(210, 297);
+    AddMemo(a4, 40, 40, QStringLiteral("page"));
+    Prepare({{a4, {}}, {a4, {}}});
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const QString existing = Path("existing.pdf");
+    ASSERT_TRUE(WriteFileBytes(existing, "older"));
+
+    struct Case {
+        const char* name;
+        QString file;
+        QList<int> pages;
+        std::function<bool(int)> progress;
+        const char* message; // the start of the error text
+    } cases[] = {
+        {"missing folder", Path("no/such/folder/out.pdf"), {}, {},
+         "Cannot write the file \""},
+        {"a folder of that name", Path("folder"), {}, {}, "Cannot write the file \""},
+        {"no file name", QString(), {}, {}, "No file name was given"},
+        {"page out of range", Path("x.pdf"), {0, 2}, {}, "Page 3 does not exist"},
+        {"error while drawing", existing, {}, [](int n) -> bool {
+             if (n == 2)
+                 throw platform::Error(QStringLiteral("drawing failed"));
+             return true;
+         }, "drawing failed"},
+    };
+    for (const Case& c : cases) {
+        TfrxPDFExport pdf;
+        pdf.FileName = c.file;
+        pdf.Pages = c.pages;
+        pdf.OnProgress = c.progress;
+        try {
+            Export(pdf);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const platform::Error& e) {
+            EXPECT_TRUE(e.Message().startsWith(QString::fromUtf8(c.message)))
+                << c.name << ": " << e.Message().toStdString();
+            if (e.Message().startsWith(QStringLiteral("Cannot write"))) {
+                EXPECT_TRUE(e.Message().contains(QDir::toNativeSeparators(c.file))) << c.name;
+                EXPECT_FALSE(e.Message().endsWith(QStringLiteral(": "))) << c.name << ": no reason";
+            }
+        }
+        EXPECT_EQ(ReadFileBytes(existing), "older") << c.name;
+        QStringList left = QDir(dir.path()).entryList(QDir::Files);
+        EXPECT_EQ(left, QStringList{QStringLiteral("existing.pdf")}) << c.name;
+    }
+
+    // An empty store has nothing to export; no filter exports nothing.
+    store.ClearAll();
+    TfrxPDFExport empty;
+    empty.FileName = Path("empty.pdf");
+    EXPECT_THROW(Export(empty), platform::Error);
+    EXPECT_FALSE(QFileInfo::exists(empty.FileName));
+    EXPECT_FALSE(store.Export(nullptr));
+}
+
+} // namespace
