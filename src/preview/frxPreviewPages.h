@@ -225,6 +225,8 @@ private:
     TfrxComponent* SourceOfItem(const TfrxXMLItem* item) const;
     TfrxXMLItem* LogicalItem(int index) const;
     void ShowMessage(const QString& text);
+    // frxPreviewPages_file.cpp: the sections of a document just read.
+    void ReadSections();
 
     TfrxXMLDocument m_doc;
     TfrxOutline m_outline;
