@@ -108,6 +108,13 @@ void frxLoadFromFile(TfrxPreview* preview, const QString& fileName) {
         struct Show {
             TfrxPreview* p;
             ~Show() {
+                // A hit of an earlier search belongs to pages that are gone: no highlight on
+                // the new ones, and a search starts again from the first page.
+                TfrxWorkspaceSearch& search = p->Workspace()->Search;
+                search.Found = false;
+                search.Page = 0;
+                p->Workspace()->DropSearchPicture();
+                p->FindNextAllowed = false;
                 p->RebuildOutlineTree();
                 p->Thaw();
                 p->GoToPage(1);

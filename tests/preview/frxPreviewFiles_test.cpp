@@ -121,6 +121,10 @@ TEST_F(PreviewFiles, ASavedWorksheetReopensAsTheSamePageWithItsName) {
     sheet.store.WriteToFile(path);
 
     form->Preview()->GoToPage(3);
+    // A hit shown on the pages before: it does not stay on the pages opened.
+    form->Preview()->Workspace()->Search.Found = true;
+    form->Preview()->Workspace()->Search.Page = 0;
+    form->Preview()->FindNextAllowed = true;
     openAnswer = path;
     form->OpenB->trigger();
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
@@ -128,6 +132,8 @@ TEST_F(PreviewFiles, ASavedWorksheetReopensAsTheSamePageWithItsName) {
     EXPECT_EQ(RecordedText(shown.store, 0), RecordedText(sheet.store, 0));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("口算练习"));
     EXPECT_FALSE(form->Preview()->MessagePanel()->isVisible());
+    EXPECT_FALSE(form->Preview()->Workspace()->Search.Found);
+    EXPECT_FALSE(form->Preview()->FindNextAllowed);
 
     // A file without a name gives the window its plain caption (Ctrl+O takes the same way).
     Prepared unnamed(2);
