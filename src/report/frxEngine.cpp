@@ -98,10 +98,20 @@ TfrxEngine::TfrxEngine(TfrxReport* report) {
     frx::TfrxReportEvaluation* e = frx::TfrxReportEvaluation::Of(report);
     e->HostObjects.insert(Q("Engine"), this);
     e->HostObjects.insert(Q("Outline"), outline);
-    // DataSet."Field" reads the current record of the report's data sets.
-    e->DataField = [report](const QString& dataSet, const QString& field, Variant& value,
-                            Variant::Type& kind) {
-        TfrxDataSet* ds = report->GetDataSet(dataSet);
+    // DataSet."Field" reads the current record of the report's data sets. Each name is looked
+    // up once per run: a long report reads fields hundreds of thousands of times.
+    e->DataField = [this](const QString& dataSet, const QString& field, Variant& value,
+                          Variant::Type& kind) {
+        TfrxDataSet* ds = nullptr;
+        if (!Running) {
+            ds = Report->GetDataSet(dataSet);
+        } else {
+            const QString key = dataSet.toCaseFolded();
+            auto it = m_dataSetsByName.constFind(key);
+            if (it == m_dataSetsByName.constEnd())
+                it = m_dataSetsByName.insert(key, Report->GetDataSet(dataSet));
+            ds = it.value();
+        }
         return ds && ds->FieldValue(field, value, kind);
     };
 }
@@ -139,6 +149,7 @@ bool TfrxEngine::Run() {
     m_lineNo = 0;
     m_line = 0;
     m_dataSets.clear();
+    m_dataSetsByName.clear();
 
     bool result = false;
     try {
@@ -208,6 +219,7 @@ void TfrxEngine::FinishRun() {
     for (TfrxDataSet* ds : std::as_const(m_dataSets))
         step([ds] { ds->Finalize(); });
     m_dataSets.clear();
+    m_dataSetsByName.clear();
     step([this] { m_pages->PrepareFinish(); });
     Running = false;
     m_page = nullptr;

@@ -15,6 +15,8 @@
 #include "report/frxRuntime.h"
 
 #include <QDate>
+#include <QHash>
+#include <QPointer>
 #include <QList>
 #include <QObject>
 #include <QTime>
@@ -138,6 +140,7 @@ private:
     int m_line = 0;
     int m_lineNo = 0;
     QList<TfrxDataSet*> m_dataSets;
+    QHash<QString, QPointer<TfrxDataSet>> m_dataSetsByName; // case-folded user name
 };
 
 // Hands the engine to the run-time factory (CreateEngine), keeping the factory's other parts.

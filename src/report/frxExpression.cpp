@@ -238,9 +238,12 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     TfrxReportEvaluation* e = TfrxReportEvaluation::Of(report);
     if (!script)
         script = &e->Script();
-    const QString prefix = frxGet(Q("clExprError")) + Q(" '") + expression + Q("': ");
+    // Built only for an error: most expressions are names that resolve at once.
+    auto prefix = [&expression] {
+        return frxGet(Q("clExprError")) + Q(" '") + expression + Q("': ");
+    };
     if (e->m_calcDepth >= kMaxCalcDepth)
-        RaiseError(report, prefix + Q("expressions refer to each other too deeply"));
+        RaiseError(report, prefix() + Q("expressions refer to each other too deeply"));
     struct DepthGuard {
         int& d;
         explicit DepthGuard(int& depth) : d(depth) { ++d; }
@@ -260,9 +263,9 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
         entry.function = Q("fr3f") + QString::number(n);
         entry.text = TfrxScript::ExpressionProgram(e->CacheLanguage(), expression, n);
         if (!entry.program->Compile(e->CacheLanguage(), entry.text))
-            RaiseError(report, prefix + entry.program->ErrorMsg());
+            RaiseError(report, prefix() + entry.program->ErrorMsg());
         if (!entry.program->HasFunction(entry.function))
-            RaiseError(report, prefix + Q("Unknown function: %1").arg(entry.function));
+            RaiseError(report, prefix() + Q("Unknown function: %1").arg(entry.function));
         it = e->m_cache.emplace(key, std::move(entry)).first;
     }
     // Held here as well: a callback may empty the cache while the function runs.
@@ -280,7 +283,7 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     QString error;
     const bool ok = program->CallFunction(function, {}, value, &error);
     if (!ok)
-        RaiseError(report, prefix + error);
+        RaiseError(report, prefix() + error);
     return value;
 }
 
