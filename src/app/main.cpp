@@ -6,7 +6,10 @@
 #include "platform/Fonts.h"
 #include "preview/frxExportPDF.h"
 #include "preview/frxPreviewForm.h"
+#include "preview/frxPreviewPages.h"
 #include "preview/frxXMLSerializer.h"
+#include "print/frxProgress.h"
+#include "report/frxEngine.h"
 #include "report/frxExpression.h"
 #include "worksheet/U_Shengcheng.h"
 
@@ -28,6 +31,9 @@ int main(int argc, char** argv) {
     frxInstallXMLSerializer(); // reports save and load their objects through it
     frxInstallEvaluator();     // expressions and scripts of report objects
     frxInstallExportFilters(); // the preview's Export menu and the command line write PDF
+    frxInstallPreviewPages();  // each report keeps its prepared pages in a store
+    frxInstallEngine();        // and prepares them with the engine
+    frxInstallProgress();      // printing shows its progress window
     frxInstallPreview();       // reports show their prepared pages in the preview window
 
     auto F_man = std::make_unique<TF_man>();

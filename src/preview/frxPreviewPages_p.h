@@ -40,16 +40,16 @@ inline TfrxCustomPreviewPages* PagesOf(TfrxReport* report) {
 }
 
 inline void ProgressStart(TfrxReport* report, int kind) {
-    if (report && report->OnProgressStart)
-        report->OnProgressStart(report, kind, 0);
+    if (report)
+        report->ProgressStart(TfrxProgressType(kind));
 }
 inline void Progress(TfrxReport* report, int kind, int n) {
-    if (report && report->OnProgress)
-        report->OnProgress(report, kind, n);
+    if (report)
+        report->ProgressStep(TfrxProgressType(kind), n);
 }
 inline void ProgressStop(TfrxReport* report, int kind) {
-    if (report && report->OnProgressStop)
-        report->OnProgressStop(report, kind, 0);
+    if (report)
+        report->ProgressStop(TfrxProgressType(kind));
 }
 
 // Whether `c` is of the class named `className` or derives from it (classes the object model

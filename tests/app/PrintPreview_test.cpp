@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -146,8 +147,12 @@ TEST_F(PrintPreview, PageGeometryMatchesTheTemplateAtZoomOneAndTwo) {
     Press({}, [&](TfrxPreviewForm* form) {
         TfrxPreview* preview = form->Preview();
         TfrxCustomPreviewPages* pages = preview->PreviewPages();
-        TfrxReportPage* page = pages->BuildPage(0);
-        ASSERT_NE(page, nullptr);
+        // Room for the whole page at zoom 2.
+        form->resize(1800, 2500);
+        QApplication::processEvents();
+        ASSERT_NE(pages->BuildPage(0), nullptr);
+        // Positions come from the template, not from the prepared objects.
+        TfrxPage* page = window.frxReport1()->Pages(1);
         for (long double zoom : {1.0L, 2.0L}) {
             preview->ApplyZoom(zoom);
             QApplication::processEvents();
@@ -166,10 +171,14 @@ TEST_F(PrintPreview, PageGeometryMatchesTheTemplateAtZoomOneAndTwo) {
                 auto* memo = qobject_cast<TfrxMemoView*>(c);
                 ASSERT_NE(memo, nullptr);
                 const QString name = memo->Name();
-                // The memo's rectangle on screen, from the template's numbers.
-                const long double left = paper.left() + memo->Left() * zoom;
-                const long double top = paper.top() + memo->Top() * zoom;
-                const long double right = left + memo->Width() * zoom;
+                // The memo's rectangle on screen from the template's numbers, rounded to device
+                // pixels as text objects round their rectangles (the right edge inclusive).
+                const int left = qRound(double(paper.left() + memo->Left() * zoom));
+                const int top = qRound(double(paper.top() + memo->Top() * zoom));
+                const int right =
+                    qRound(double(paper.left() + (memo->Left() + memo->Width()) * zoom)) + 1;
+                const int gapX = qRound(double(memo->GapX() * zoom));
+                const int gapY = qRound(double(memo->GapY() * zoom));
                 std::vector<const platform::CanvasRecord*> runs;
                 for (const platform::CanvasRecord* r : rec.TextRecords())
                     if (r->Origin.x() >= left - 1 && r->Origin.x() <= right + 1 &&
@@ -178,7 +187,7 @@ TEST_F(PrintPreview, PageGeometryMatchesTheTemplateAtZoomOneAndTwo) {
                 ASSERT_FALSE(runs.empty()) << name.toStdString() << " drew no text";
                 const platform::CanvasRecord& first = *runs.front();
                 // Text starts GapY below the memo's top; the title and header start GapX in.
-                EXPECT_NEAR(first.Origin.y(), double(top + memo->GapY() * zoom), 1.0)
+                EXPECT_NEAR(first.Origin.y(), top + gapY, 1.0)
                     << name.toStdString() << " top at zoom " << double(zoom);
                 const int cellHeight = rec.TextRecords().front()->Bounds.Height();
                 const QRect cell(first.Origin.x(), first.Origin.y(), InkedWidth(first),
@@ -193,13 +202,14 @@ TEST_F(PrintPreview, PageGeometryMatchesTheTemplateAtZoomOneAndTwo) {
                         int total = 0;
                         for (int a : r->Advances)
                             total += a;
-                        EXPECT_NEAR(r->Origin.x() + total, double(right - memo->GapX() * zoom), 1.0)
-                            << name.toStdString() << " line " << r->Text.toStdString();
+                        EXPECT_NEAR(r->Origin.x() + total, right - gapX, 1.0)
+                            << name.toStdString() << " line " << r->Text.toStdString()
+                            << " at zoom " << double(zoom) << ", paper left " << paper.left();
                     }
                     EXPECT_NEAR(ink.right() + 1, cell.left() + InkedWidth(first), 1.0 + zoom)
                         << name.toStdString() << " ink right edge at zoom " << double(zoom);
                 } else {
-                    EXPECT_NEAR(first.Origin.x(), double(left + memo->GapX() * zoom), 1.0)
+                    EXPECT_NEAR(first.Origin.x(), left + gapX, 1.0)
                         << name.toStdString();
                     EXPECT_NEAR(ink.left(), cell.left(), 1.0 + zoom) << name.toStdString();
                 }
