@@ -91,7 +91,6 @@ public:
     }
 };
 
-
 TfrxPreviewLink*& PreviewLinkOf(TfrxReport* report) { return report->Runtime().Preview; }
 bool PrepareAgain(TfrxReport* report) { return report->Prepare(true); }
 
