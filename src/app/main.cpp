@@ -33,6 +33,9 @@ int main(int argc, char** argv) {
     platform::InstallFontSubstitutions();
     frxInstallXMLSerializer(); // reports save and load their objects through it
     frxInstallEvaluator();     // expressions and scripts of report objects
+    frxInstallPreviewPages();  // reports keep their prepared pages in the store
+    frxInstallEngine();        // and prepare them with the engine
+    frxInstallProgress();      // long report operations show the progress window
     frxInstallPrintJob();      // the prepared pages store prints through the print job
     frxInstallExportFilters(); // the preview's Export menu and the command line write PDF
     frxInstallPreviewPages();  // each report keeps its prepared pages in a store

@@ -39,17 +39,18 @@ inline TfrxCustomPreviewPages* PagesOf(TfrxReport* report) {
     return report ? report->Runtime().PreviewPages() : nullptr;
 }
 
+// The report's progress operations: events, progress window, preview, pending messages.
 inline void ProgressStart(TfrxReport* report, int kind) {
     if (report)
-        report->ProgressStart(TfrxProgressType(kind));
+        report->ProgressStart(static_cast<TfrxProgressType>(kind));
 }
 inline void Progress(TfrxReport* report, int kind, int n) {
     if (report)
-        report->ProgressStep(TfrxProgressType(kind), n);
+        report->ProgressStep(static_cast<TfrxProgressType>(kind), n);
 }
 inline void ProgressStop(TfrxReport* report, int kind) {
     if (report)
-        report->ProgressStop(TfrxProgressType(kind));
+        report->ProgressStop(static_cast<TfrxProgressType>(kind));
 }
 
 // Whether `c` is of the class named `className` or derives from it (classes the object model

@@ -1678,9 +1678,6 @@ public:
     // The data set of that user name (without case): one in the report's tree, else one the
     // program made; null when none.
     TfrxDataSet* GetDataSet(const QString& userName);
-    // True while Prepare reads the template back; the prepared pages and the engine's state
-    // stay as they are.
-    bool IsReloading() const { return m_reloading; }
     // --- end of preparation ---
 
     // Preparation errors: sorted, a text that is already there (in any case) is not added.
@@ -1769,7 +1766,6 @@ private:
     QStringList m_errors;
     QTimer* m_timer = nullptr;
     std::unique_ptr<TfrxReportRuntime> m_runtime;
-    bool m_reloading = false;
     // The timer's tick prepares the report (frxClass_prepare.cpp).
     void TimerTick();
     void ShowErrors();

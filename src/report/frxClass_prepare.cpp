@@ -94,12 +94,9 @@ bool TfrxReport::Prepare(bool clearLastReport) {
         if (keep) {
             const QStringList errors = m_errors;
             try {
+                // The run-time part (store, engine) is not part of the template: reading
+                // the template back leaves the prepared pages as they are.
                 saved.seek(0);
-                m_reloading = true;
-                struct Reloading {
-                    bool& flag;
-                    ~Reloading() { flag = false; }
-                } reloading{m_reloading};
                 LoadFromStream(saved);
             } catch (const std::exception& e) {
                 m_errors = errors;

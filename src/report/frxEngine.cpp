@@ -92,7 +92,28 @@ struct TfrxEngine::BandState {
 TfrxEngine::TfrxEngine(TfrxReport* report) {
     Report = report;
     setObjectName(Q("Engine"));
-    (new OutlineObject(report))->setParent(this);
+    auto* outline = new OutlineObject(report);
+    outline->setParent(this);
+    // Scripts know the engine and the outline by name from the next script preparation on.
+    frx::TfrxReportEvaluation* e = frx::TfrxReportEvaluation::Of(report);
+    e->HostObjects.insert(Q("Engine"), this);
+    e->HostObjects.insert(Q("Outline"), outline);
+    // DataSet."Field" reads the current record of the report's data sets. Each name is looked
+    // up once per run: a long report reads fields hundreds of thousands of times.
+    e->DataField = [this](const QString& dataSet, const QString& field, Variant& value,
+                          Variant::Type& kind) {
+        TfrxDataSet* ds = nullptr;
+        if (!Running) {
+            ds = Report->GetDataSet(dataSet);
+        } else {
+            const QString key = dataSet.toCaseFolded();
+            auto it = m_dataSetsByName.constFind(key);
+            if (it == m_dataSetsByName.constEnd())
+                it = m_dataSetsByName.insert(key, Report->GetDataSet(dataSet));
+            ds = it.value();
+        }
+        return ds && ds->FieldValue(field, value, kind);
+    };
 }
 
 TfrxEngine::~TfrxEngine() = default;
@@ -120,12 +141,6 @@ bool TfrxEngine::Run() {
     frx::TfrxEngineValues* values = Values();
     values->StartDate = now.date();
     values->StartTime = now.time();
-    frx::TfrxReportEvaluation::Of(Report)->DataField =
-        [report = Report](const QString& dataSet, const QString& field, Variant& value,
-                          Variant::Type& kind) {
-            TfrxDataSet* ds = report->GetDataSet(dataSet);
-            return ds && ds->FieldValue(field, value, kind);
-        };
     Running = true;
     CurColumn = 1;
     CurVColumn = 0;
@@ -134,6 +149,7 @@ bool TfrxEngine::Run() {
     m_lineNo = 0;
     m_line = 0;
     m_dataSets.clear();
+    m_dataSetsByName.clear();
 
     bool result = false;
     try {
@@ -176,13 +192,16 @@ bool TfrxEngine::RunBody() {
     TotalPages = 0;
     m_pages->PassStart();
     RunReportPages();
-    if (DoublePass() && !Report->Terminated) {
+    if (DoublePass()) {
         TotalPages = m_pages->PageCount();
         m_pages->DiscardFirstPass();
-        FinalPass = true;
-        m_firstTime = true;
-        m_lineNo = 0;
-        RunReportPages();
+        // A first pass keeps only positions, not texts: one cut short by the user is dropped
+        // rather than shown.
+        if (!Report->Terminated) {
+            FinalPass = true;
+            m_firstTime = true;
+            RunReportPages();
+        }
     }
     return true;
 }
@@ -200,6 +219,7 @@ void TfrxEngine::FinishRun() {
     for (TfrxDataSet* ds : std::as_const(m_dataSets))
         step([ds] { ds->Finalize(); });
     m_dataSets.clear();
+    m_dataSetsByName.clear();
     step([this] { m_pages->PrepareFinish(); });
     Running = false;
     m_page = nullptr;
@@ -436,13 +456,13 @@ void TfrxEngine::ShowPageObjects(TfrxReportPage* page) {
     TfrxNullBand band;
     band.SetBounds(0, 0, PageWidth, PageHeight);
     const long double savedY = CurY;
-    // The band lists the page's objects without owning them; the list is emptied again in
-    // every case, before the band goes.
+    // The band lists the page's objects without owning them; they go back in every case,
+    // before the band goes.
     struct Borrowed {
         TfrxNullBand& band;
-        ~Borrowed() { band.Objects().clear(); }
+        ~Borrowed() { band.ReturnBorrowed(); }
     } borrowed{band};
-    band.Objects() = objects;
+    band.BorrowObjects(objects);
     try {
         band.LayOutChildren();
         ShowBand(&band);
@@ -544,6 +564,16 @@ long double TfrxEngine::FreeSpace() {
     if (m_page && m_page->EndlessHeight())
         return 1000000;
     return PageHeight - FooterHeight() - CurY;
+}
+
+void TfrxEngine::AddAnchor(const QString& text) {
+    if (TfrxCustomPreviewPages* pages = Report->Runtime().PreviewPages())
+        pages->AddAnchor(text);
+}
+
+int TfrxEngine::GetAnchorPage(const QString& text) {
+    TfrxCustomPreviewPages* pages = Report->Runtime().PreviewPages();
+    return pages ? pages->GetAnchorPage(text) : 1;
 }
 
 Variant TfrxEngine::GetAggregateValue(const QString& name) {

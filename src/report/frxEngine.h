@@ -15,6 +15,8 @@
 #include "report/frxRuntime.h"
 
 #include <QDate>
+#include <QHash>
+#include <QPointer>
 #include <QList>
 #include <QObject>
 #include <QTime>
@@ -52,6 +54,11 @@ public:
     long double FreeSpace() override;
     Variant GetAggregateValue(const QString& name) override;
     bool Run() override;
+
+    // An anchor named `text` on the current page at CurY, and the 1-based page of the last
+    // anchor of that name (1 when none); through the report's store.
+    void AddAnchor(const QString& text);
+    int GetAnchorPage(const QString& text);
 
     // The template page being run; null outside a run.
     TfrxReportPage* CurrentPage() const { return m_page; }
@@ -133,6 +140,7 @@ private:
     int m_line = 0;
     int m_lineNo = 0;
     QList<TfrxDataSet*> m_dataSets;
+    QHash<QString, QPointer<TfrxDataSet>> m_dataSetsByName; // case-folded user name
 };
 
 // Hands the engine to the run-time factory (CreateEngine), keeping the factory's other parts.

@@ -102,17 +102,9 @@ void TfrxReportEvaluation::BindNames() {
         report->Variables().Set(a[0].ToString(), a[1]);
         return Variant::Null();
     });
-    // The preparation engine and the outline of the prepared pages, when the report has them.
-    if (auto* engine = dynamic_cast<QObject*>(report->Runtime().Engine())) {
-        m_script.AddObject(Q("Engine"), engine);
-        QObject* outline = nullptr;
-        if (TfrxCustomPreviewPages* pages = report->Runtime().PreviewPages())
-            outline = dynamic_cast<QObject*>(pages->Outline());
-        if (!outline)
-            outline = engine->findChild<QObject*>(Q("Outline"), Qt::FindDirectChildrenOnly);
-        if (outline)
-            m_script.AddObject(Q("Outline"), outline);
-    }
+    for (auto it = HostObjects.cbegin(); it != HostObjects.cend(); ++it)
+        if (it.value())
+            m_script.AddObject(it.key(), it.value());
     // Aggregates are not built yet; a template that uses one is told so.
     for (const char* name : {"SUM", "AVG", "MIN", "MAX", "COUNT"}) {
         const QString n = Q(name);
@@ -246,9 +238,12 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     TfrxReportEvaluation* e = TfrxReportEvaluation::Of(report);
     if (!script)
         script = &e->Script();
-    const QString prefix = frxGet(Q("clExprError")) + Q(" '") + expression + Q("': ");
+    // Built only for an error: most expressions are names that resolve at once.
+    auto prefix = [&expression] {
+        return frxGet(Q("clExprError")) + Q(" '") + expression + Q("': ");
+    };
     if (e->m_calcDepth >= kMaxCalcDepth)
-        RaiseError(report, prefix + Q("expressions refer to each other too deeply"));
+        RaiseError(report, prefix() + Q("expressions refer to each other too deeply"));
     struct DepthGuard {
         int& d;
         explicit DepthGuard(int& depth) : d(depth) { ++d; }
@@ -268,9 +263,9 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
         entry.function = Q("fr3f") + QString::number(n);
         entry.text = TfrxScript::ExpressionProgram(e->CacheLanguage(), expression, n);
         if (!entry.program->Compile(e->CacheLanguage(), entry.text))
-            RaiseError(report, prefix + entry.program->ErrorMsg());
+            RaiseError(report, prefix() + entry.program->ErrorMsg());
         if (!entry.program->HasFunction(entry.function))
-            RaiseError(report, prefix + Q("Unknown function: %1").arg(entry.function));
+            RaiseError(report, prefix() + Q("Unknown function: %1").arg(entry.function));
         it = e->m_cache.emplace(key, std::move(entry)).first;
     }
     // Held here as well: a callback may empty the cache while the function runs.
@@ -288,7 +283,7 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     QString error;
     const bool ok = program->CallFunction(function, {}, value, &error);
     if (!ok)
-        RaiseError(report, prefix + error);
+        RaiseError(report, prefix() + error);
     return value;
 }
 

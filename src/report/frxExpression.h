@@ -13,6 +13,7 @@
 #include <QDate>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTime>
 
@@ -54,6 +55,8 @@ public:
     TfrxScript& Script() { return m_script; }
     TfrxEngineValues Engine;
     TfrxDataFieldLookup DataField;
+    // Objects the run-time parts give the script under their names ("Engine", "Outline").
+    QHash<QString, QPointer<QObject>> HostObjects;
 
     // The cache: emptied and set to a language by the script preparation.
     void ClearCache(const QString& language);

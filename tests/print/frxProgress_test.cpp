@@ -4,11 +4,9 @@
 
 #include "print/frxProgress.h"
 
-#include "preview/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxEngine.h"
 
-#include "report/RecordingStore.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -47,16 +45,6 @@ public:
 
 class Progress : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        frxInstallXMLSerializer();
-        frxInstallEngine();
-        frxInstallProgress();
-        TfrxRuntimeFactory f = frxRuntimeFactory();
-        f.CreatePreviewPages = [](TfrxReport* r) -> std::unique_ptr<TfrxCustomPreviewPages> {
-            return std::make_unique<RecordingStore>(r);
-        };
-        frxSetRuntimeFactory(f);
-    }
     void SetUp() override {
         auto record = [this](const char* what) {
             return [this, what](TfrxReport*, int kind, int progress) {
@@ -231,8 +219,7 @@ TEST_F(Progress, CancelStopsALongPreparation) {
     };
     EXPECT_TRUE(report.Prepare(true)) << "a cancelled run is no error";
     EXPECT_TRUE(report.Terminated);
-    auto* store = static_cast<RecordingStore*>(report.Runtime().PreviewPages());
-    EXPECT_LE(store->PageCount(), 4) << "stops after the current page and record";
+    EXPECT_LE(report.Runtime().PreviewPages()->PageCount(), 4) << "stops after the current page and record";
     EXPECT_LE(stepsAfterCancel, 1);
     EXPECT_FALSE(Window()) << "the window went with the stop";
 }

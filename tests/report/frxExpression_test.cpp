@@ -340,3 +340,30 @@ TEST(ExpressionCalc, CallbackThatPreparesTheScriptAgainWhileAnExpressionRuns) {
     };
     EXPECT_EQ(f.Evaluate(), S("6"));
 }
+
+// A data field is the whole bracketed text: in `DS."F" + 1` the sum is an expression, never
+// the field with the rest dropped.
+TEST(ExpressionContent, DataFieldIsTheWholeName) {
+    struct Row {
+        const char* text;
+        const char* shown;
+    } rows[] = {
+        {"[DS.\"F\"]", "41"},
+        {"[ DS.\"F\" ]", "41"},
+        {"[<DS.\"F\"> + 1]", "42"},
+        {"[DS.\"F\" + 1]", "raised: Memo1: Error in expression 'DS.\"F\" + 1': "},
+    };
+    for (const Row& r : rows) {
+        Fixture f(S(r.text));
+        TfrxReportEvaluation::Of(&f.report)->DataField =
+            [](const QString& ds, const QString& field, Variant& value, Variant::Type& kind) {
+                if (ds.trimmed() != S("DS") || field != S("F"))
+                    return false;
+                value = Variant(41);
+                kind = Variant::Type::Integer;
+                return true;
+            };
+        EXPECT_TRUE(f.Evaluate().startsWith(S(r.shown))) << r.text << " -> "
+                                                         << f.Evaluate().toStdString();
+    }
+}
