@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionSlider>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
@@ -52,8 +54,45 @@ std::array<TfrxPreview::HookFunction, 5>& Hooks() {
 
 bool g_printAvailable = false;
 
+// Flat scroll bars for the page areas: a plain groove, a plain handle and small arrows. They
+// are repainted on every scroll step, and the desktop style's shaded bars cost more to draw than
+// a page of text.
+class FlatScrollBarStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+        if (control != CC_ScrollBar || !bar)
+            return QProxyStyle::drawComplexControl(control, option, painter, widget);
+        const QPalette& pal = bar->palette;
+        const bool enabled = bar->state & State_Enabled && bar->maximum > bar->minimum;
+        painter->fillRect(bar->rect, pal.color(QPalette::Window).darker(105));
+        if (enabled) {
+            const QRect handle = subControlRect(control, bar, SC_ScrollBarSlider, widget);
+            const bool active = bar->activeSubControls & SC_ScrollBarSlider &&
+                                bar->state & (State_MouseOver | State_Sunken);
+            const QColor base = pal.color(QPalette::Window).darker(active ? 150 : 130);
+            painter->fillRect(handle.adjusted(2, 2, -2, -2), base);
+        }
+        const bool horizontal = bar->orientation == Qt::Horizontal;
+        for (auto [sub, arrow] : {std::pair{SC_ScrollBarSubLine, horizontal ? PE_IndicatorArrowLeft
+                                                                            : PE_IndicatorArrowUp},
+                                  std::pair{SC_ScrollBarAddLine, horizontal ? PE_IndicatorArrowRight
+                                                                            : PE_IndicatorArrowDown}}) {
+            const QRect r = subControlRect(control, bar, sub, widget);
+            if (r.isEmpty())
+                continue;
+            QStyleOption arrowOption(*bar);
+            arrowOption.rect = r.adjusted(3, 3, -3, -3);
+            if (!enabled)
+                arrowOption.state &= ~State_Enabled;
+            proxy()->drawPrimitive(arrow, &arrowOption, painter, widget);
+        }
+    }
+};
+
 TfrxPreviewLink*& PreviewLinkOf(TfrxReport* report) { return report->Runtime().Preview; }
-bool PrepareAgain(TfrxReport*) { return false; } // ENGINE-PENDING
+bool PrepareAgain(TfrxReport* report) { return report->Prepare(true); }
 
 } // namespace
 
@@ -61,6 +100,10 @@ bool PrepareAgain(TfrxReport*) { return false; } // ENGINE-PENDING
 
 TfrxScrollWin::TfrxScrollWin(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
+    auto* flat = new FlatScrollBarStyle;
+    flat->setParent(this);
+    horizontalScrollBar()->setStyle(flat);
+    verticalScrollBar()->setStyle(flat);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     horizontalScrollBar()->setSingleStep(SmallChange);
@@ -148,6 +191,11 @@ TfrxPreviewWorkspace::TfrxPreviewWorkspace(TfrxPreview* preview, bool thumbnail,
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     if (thumbnail)
         Zoom = 0.1L;
+    else
+        // The page area keeps its vertical bar (disabled while everything fits): pages do not
+        // shift sideways when a zoom makes the bar come and go, the page-width zoom always
+        // leaves the same margins, and the first page of a preparation lays out only once.
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 TfrxPreviewWorkspace::~TfrxPreviewWorkspace() = default;

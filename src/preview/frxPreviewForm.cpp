@@ -171,7 +171,12 @@ void TfrxPreviewForm::FormCreate() {
     CancelB->setText(frxGet(QStringLiteral("clClose")));
     CancelB->setToolButtonStyle(Qt::ToolButtonTextOnly);
     CancelB->setAutoRaise(true);
-    CancelB->setMinimumSize(68, 23);
+    // One size for "Close" and "Cancel": the caption flips while preparing, the tool bar
+    // stays as it is.
+    const QFontMetrics fm(CancelB->font());
+    CancelB->setFixedSize(std::max({68, fm.horizontalAdvance(frxGet(QStringLiteral("clClose"))) + 16,
+                                    fm.horizontalAdvance(frxGet(QStringLiteral("clCancel"))) + 16}),
+                          23);
     connect(CancelB, &QToolButton::clicked, this,
             [this] { platform::Guarded([this] { CancelBClick(); }); });
     auto* gap = new QWidget(ToolBar);

@@ -2,6 +2,8 @@
 
 #include "app/U_Common.h"
 #include "platform/Error.h"
+#include "report/frxClass.h"
+#include "worksheet/WorksheetReport.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -66,9 +68,8 @@ Tfrm_Shengcheng::Tfrm_Shengcheng(QWidget* parent) : QDialog(parent) {
     btn_print = new QPushButton(U("打印预览"), this);
     btn_print->setObjectName(QStringLiteral("btn_print"));
     btn_print->setGeometry(112, 592, 75, 25);
-    // The print preview arrives with the report engine; until then the button says so by
-    // being unavailable.
-    btn_print->setEnabled(false);
+    connect(btn_print, &QPushButton::clicked, this,
+            [this] { platform::Guarded([this] { btn_printClick(); }); });
 
     btn_reset = new QPushButton(U("重新生成"), this);
     btn_reset->setObjectName(QStringLiteral("btn_reset"));
@@ -92,6 +93,11 @@ Tfrm_Shengcheng::Tfrm_Shengcheng(QWidget* parent) : QDialog(parent) {
     setTabOrder(btn_reset, btn_Frm2exit);
     setTabOrder(btn_Frm2exit, chk_showall);
     setTabOrder(chk_showall, asg);
+
+    m_report = worksheet::CreateWorksheetReport();
+    m_report->OnGetValue = [this](const QString& name, Variant& value) {
+        frxReport1GetValue(name, value);
+    };
 
     FormCreate();
 }
@@ -142,6 +148,15 @@ void Tfrm_Shengcheng::Regenerate() {
 void Tfrm_Shengcheng::chk_showallClick() {
     m_sheet.RefillWorksheet(chk_showall->isChecked());
     ShowSheetInGrid();
+}
+
+void Tfrm_Shengcheng::btn_printClick() {
+    // Every press prepares afresh from the sheet as it is shown now.
+    m_report->ShowReport(true);
+}
+
+void Tfrm_Shengcheng::frxReport1GetValue(const QString& VarName, Variant& Value) {
+    worksheet::WorksheetValue(m_sheet, U_Common::Settings().ProblemCount, VarName, Value);
 }
 
 void Tfrm_Shengcheng::btn_Frm2exitClick() { close(); }

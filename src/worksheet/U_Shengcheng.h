@@ -3,12 +3,16 @@
 // sheet with the same settings, and the print preview.
 
 #include "grid/AdvGrid.h"
+#include "report/frxVariant.h"
 #include "worksheet/Worksheet.h"
 
 #include <QDialog>
 
+#include <memory>
+
 class QCheckBox;
 class QPushButton;
+class TfrxReport;
 
 // Where a window designed at `design` (outer rectangle, frame included) goes on a screen whose
 // available area is `available`: where designed when it fits; otherwise moved just enough to lie
@@ -28,7 +32,10 @@ public:
     void FormShow();
     void btn_resetClick();
     void chk_showallClick();
+    void btn_printClick();
     void btn_Frm2exitClick();
+    // The report's value callback: the worksheet's answer for the bracketed names "var1".."var7".
+    void frxReport1GetValue(const QString& VarName, Variant& Value);
     void asgGetAlignment(QObject* Sender, int ARow, int ACol, grid::TAlignment& HAlign,
                          grid::TVAlignment& VAlign);
 
@@ -36,6 +43,8 @@ public:
     void MergeEqualCells(int firstRow, int lastRow);
 
     const worksheet::Worksheet& Sheet() const { return m_sheet; }
+    // The worksheet's print template, built once with the window.
+    TfrxReport* frxReport1() const { return m_report.get(); }
 
     grid::TAdvStringGrid* asg;
     QPushButton* btn_print;
@@ -59,4 +68,5 @@ private:
     void ShowSheetInGrid();
 
     worksheet::Worksheet m_sheet;
+    std::unique_ptr<TfrxReport> m_report;
 };

@@ -56,7 +56,8 @@ TEST_F(WorksheetWindow, CreationMergesTheTitleRowAndSetsTheGridUp) {
     EXPECT_EQ(window.asg->RowCount(), 22);
     EXPECT_EQ(window.asg->geometry(), QRect(0, 0, 755, 577));
     ExpectTitleMerged();
-    EXPECT_FALSE(window.btn_print->isEnabled());
+    EXPECT_TRUE(window.btn_print->isEnabled());
+    EXPECT_EQ(window.btn_print->text(), QString::fromUtf8("打印预览"));
     EXPECT_EQ(window.btn_reset->text(), QString::fromUtf8("重新生成"));
 }
 

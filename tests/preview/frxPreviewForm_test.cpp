@@ -230,6 +230,12 @@ TEST_F(PreviewForm, PageBoxGoesToTheTypedPage) {
     form->FirstB->trigger();
     form->NextB->trigger();
     EXPECT_EQ(form->Preview()->PageNo(), 2);
+
+    // Scrolling page 3 into the top fifth of the view changes the status text.
+    TfrxPreviewWorkspace* ws = form->Preview()->Workspace();
+    ws->SetVertPosition(ws->PageList.Item(2).Top - ws->PageList.Item(2).Height / 5);
+    EXPECT_EQ(form->StatusPanel0->text(), QStringLiteral("Page 3 of 3"));
+    EXPECT_EQ(form->PageE->text(), QStringLiteral("3"));
 }
 
 TEST_F(PreviewForm, PreparationCancelsInsteadOfClosing) {
