@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 using namespace frxClass;
@@ -257,12 +258,12 @@ void TfrxOutline::ShiftFollowing(TfrxXMLItem* item, int newTop) {
     if (i < 0 || i + 1 >= parent->Count())
         return;
     TfrxXMLItem* next = parent->Item(i + 1);
-    const int delta = newTop - IntOf(next, "top", 0);
+    const qint64 delta = qint64(newTop) - IntOf(next, "top", 0);
     std::vector<TfrxXMLItem*> work{next};
     while (!work.empty()) {
         TfrxXMLItem* it = work.back();
         work.pop_back();
-        it->SetAttr("page", QByteArray::number(IntOf(it, "page", 0) + 1));
+        it->SetAttr("page", QByteArray::number(qint64(IntOf(it, "page", 0)) + 1));
         it->SetAttr("top", QByteArray::number(IntOf(it, "top", 0) + delta));
         for (int k = 0; k < it->Count(); ++k)
             work.push_back(it->Item(k));
@@ -1088,7 +1089,7 @@ int TfrxPreviewPages::GetAnchorPage(const QString& text) {
         for (int i = anchors->Count() - 1; i >= 0; --i) {
             const TfrxXMLItem* item = anchors->Item(i);
             if (FromAnsi(item->GetAttr("text")).compare(text, Qt::CaseInsensitive) == 0)
-                return IntOf(item, "page", 0) + 1;
+                return std::min(IntOf(item, "page", 0), INT_MAX - 1) + 1;
         }
     }
     return 1;
@@ -1103,10 +1104,10 @@ void TfrxPreviewPages::MoveAnchors(int index, int newTop) {
     TfrxXMLItem* anchors = FindRootItem("anchors");
     if (!anchors || index < -1 || index + 1 >= anchors->Count())
         return;
-    const int delta = newTop - IntOf(anchors->Item(index + 1), "top", 0);
+    const qint64 delta = qint64(newTop) - IntOf(anchors->Item(index + 1), "top", 0);
     for (int i = index + 1; i < anchors->Count(); ++i) {
         TfrxXMLItem* item = anchors->Item(i);
-        item->SetAttr("page", QByteArray::number(IntOf(item, "page", 0) + 1));
+        item->SetAttr("page", QByteArray::number(qint64(IntOf(item, "page", 0)) + 1));
         item->SetAttr("top", QByteArray::number(IntOf(item, "top", 0) + delta));
     }
 }
@@ -1261,7 +1262,7 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
             for (int i = anchors->Count() - 1; i >= 0; --i) {
                 const TfrxXMLItem* a = anchors->Item(i);
                 if (FromAnsi(a->GetAttr("text")).compare(name, Qt::CaseInsensitive) == 0) {
-                    pageNo = IntOf(a, "page", 0) + 1;
+                    pageNo = std::min(IntOf(a, "page", 0), INT_MAX - 1) + 1;
                     top = IntOf(a, "top", 0);
                     break;
                 }

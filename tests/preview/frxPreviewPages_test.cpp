@@ -4,6 +4,7 @@
 #include "platform/CanvasRecording.h"
 #include "preview/frxXMLSerializer.h"
 #include "report/frxClass.h"
+#include "report/frxGraphicUtils.h"
 #include "report/frxProps.h"
 
 #include <QDesktopServices>
@@ -764,6 +765,28 @@ TEST_F(StoreTest, AnAliasMissingFromTheDictionaryIsReadAsAClassAndReported) {
     EXPECT_EQ(store.Errors(),
               Ls({"Cannot find class m99", "Cannot find class TfrxReport"}));
     EXPECT_TRUE(report.Errors().contains(QStringLiteral("Cannot find class m99")));
+}
+
+// What a damaged file could hold: positions and sizes no device has, numbers that are not.
+TEST_F(StoreTest, AbsurdNumbersBuildDrawAndHitTestWithoutHarm) {
+    AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
+    Prepare(1);
+    TfrxXMLItem* m = PageItem(0)->Item(0);
+    m->SetAttributes("l=\"1e308\" t=\"-1e308\" w=\"nan\" h=\"inf\" GapX=\"1e300\" "
+                     "Frame.Width=\"1e300\" Frame.Typ=\"15\" u=\"huge\"");
+    PageItem(0)->AddChild("m1")->SetAttributes("LineSpacing=\"1e9\" CharSpacing=\"-1e9\" u=\"x y\"");
+    TfrxReportPage* built = store.BuildPage(0);
+    ASSERT_TRUE(built);
+    EXPECT_TRUE(store.Errors().contains(QStringLiteral("'nan' is not a valid floating point value")));
+    EXPECT_TRUE(store.Errors().contains(QStringLiteral("'inf' is not a valid floating point value")));
+    platform::RecordingCanvas canvas;
+    store.RenderPage(0, &canvas, 1, 1, 0, 0);
+    int cursor = 0;
+    store.HitTest(0, 5, 5, Qt::LeftButton, 0, 1, 0, 0, true, cursor);
+    EXPECT_EQ(frxRoundEven(1e308L), 1 << 29);
+    EXPECT_EQ(frxRoundEven(-1e308L), -(1 << 29));
+    EXPECT_EQ(frxRoundEven(std::nanl("")), 0);
+    EXPECT_EQ(frxRoundEven(2.5L), 2);
 }
 
 TEST_F(StoreTest, AWholePageOfAnUnknownClassBuildsEmptyAndIsReported) {
