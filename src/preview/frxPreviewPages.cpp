@@ -326,6 +326,8 @@ TfrxXMLItem* TfrxPreviewPages::CurrentPageItem() {
     // A page spilled before a later pass came back to it is read in before it is written to.
     if (item && !item->InMemory())
         m_doc.ReloadItem(item);
+    if (item)
+        m_changed.insert(item);
     return item;
 }
 
@@ -370,6 +372,7 @@ void TfrxPreviewPages::ShowMessage(const QString& text) {
 }
 
 void TfrxPreviewPages::Spill(TfrxXMLItem* item) {
+    m_changed.remove(item);
     try {
         m_doc.SpillItem(item);
     } catch (const TfrxXMLException& e) {
@@ -407,6 +410,7 @@ void TfrxPreviewPages::ClearAll() {
     m_firstObjectIndex = 0;
     m_spillFailed = false;
     m_tempStream = nullptr;
+    m_changed.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -731,6 +735,7 @@ void TfrxPreviewPages::DiscardFirstPass() {
         if (TfrxXMLItem* page = PageItem(m_firstPageIndex)) {
             if (!page->InMemory())
                 m_doc.ReloadItem(page);
+            m_changed.insert(page);
             while (page->Count() > m_firstObjectIndex)
                 delete page->Item(page->Count() - 1);
         }
@@ -771,8 +776,13 @@ TfrxReportPage* TfrxPreviewPages::BuildPage(int index) {
         const TfrxEngineOptions* options = Report ? Report->EngineOptions() : nullptr;
         TfrxXMLItem* evictedItem = PageItem(evicted);
         if (options && options->UseFileCache() && !m_spillFailed && evictedItem &&
-            evictedItem->MayUnload())
-            Spill(evictedItem);
+            evictedItem->MayUnload() && evictedItem->InMemory()) {
+            // A page read back and not written to since is still where it was read from.
+            if (m_changed.remove(evictedItem))
+                Spill(evictedItem);
+            else
+                m_doc.UnloadItem(evictedItem);
+        }
     }
     return m_cache.front().page.get();
 }

@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 #include <QTemporaryDir>
 
@@ -672,6 +673,34 @@ TEST_F(StoreTest, EvictionSpillsOnlyPagesThatMayUnload) {
     // Pages 0, 1 and 2 were evicted; only page 2 may unload. 3 and 4 are in the cache.
     EXPECT_EQ(inMemory, (QList<bool>{true, true, false, true, true}));
     EXPECT_EQ(store.BuildPage(2)->Objects().size(), 1);
+}
+
+TEST_F(StoreTest, EvictedPagesAreWrittenAgainOnlyWhenTheyChanged) {
+    report.PreviewOptions()->SetPagesInCache(1);
+    report.EngineOptions()->SetUseFileCache(true);
+    report.EngineOptions()->SetMaxMemSize(0);
+    TfrxMemoView* memo = AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
+    Prepare(6);
+    ASSERT_FALSE(PageItem(2)->InMemory());
+    const qint64 size = QFileInfo(store.Document().TempFileName()).size();
+    for (int p : {2, 3, 2, 3, 0, 2}) // pages read back from the file, and a first page
+        EXPECT_EQ(store.BuildPage(p)->Objects().size(), 1) << p;
+    EXPECT_EQ(QFileInfo(store.Document().TempFileName()).size(), size);
+
+    // A later pass writes to a spilled page: evicting it must keep what was written.
+    engine.Running = true;
+    store.CurrentPage = 2;
+    memo->SetText(QStringLiteral("added later"));
+    store.AppendObject(memo);
+    Finish();
+    EXPECT_EQ(store.BuildPage(2)->Objects().size(), 2);
+    store.BuildPage(3);
+    EXPECT_FALSE(PageItem(2)->InMemory());
+    EXPECT_GT(QFileInfo(store.Document().TempFileName()).size(), size);
+    TfrxReportPage* again = store.BuildPage(2);
+    ASSERT_EQ(again->Objects().size(), 2);
+    EXPECT_EQ(qobject_cast<TfrxMemoView*>(again->Objects()[1])->Text(),
+              QStringLiteral("added later\r\n"));
 }
 
 TEST_F(StoreTest, WhilePreparingTheCacheIsNotConsulted) {
