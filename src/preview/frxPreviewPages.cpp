@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 using namespace frxClass;
@@ -257,12 +258,12 @@ void TfrxOutline::ShiftFollowing(TfrxXMLItem* item, int newTop) {
     if (i < 0 || i + 1 >= parent->Count())
         return;
     TfrxXMLItem* next = parent->Item(i + 1);
-    const int delta = newTop - IntOf(next, "top", 0);
+    const qint64 delta = qint64(newTop) - IntOf(next, "top", 0);
     std::vector<TfrxXMLItem*> work{next};
     while (!work.empty()) {
         TfrxXMLItem* it = work.back();
         work.pop_back();
-        it->SetAttr("page", QByteArray::number(IntOf(it, "page", 0) + 1));
+        it->SetAttr("page", QByteArray::number(qint64(IntOf(it, "page", 0)) + 1));
         it->SetAttr("top", QByteArray::number(IntOf(it, "top", 0) + delta));
         for (int k = 0; k < it->Count(); ++k)
             work.push_back(it->Item(k));
@@ -325,6 +326,8 @@ TfrxXMLItem* TfrxPreviewPages::CurrentPageItem() {
     // A page spilled before a later pass came back to it is read in before it is written to.
     if (item && !item->InMemory())
         m_doc.ReloadItem(item);
+    if (item)
+        m_changed.insert(item);
     return item;
 }
 
@@ -369,6 +372,7 @@ void TfrxPreviewPages::ShowMessage(const QString& text) {
 }
 
 void TfrxPreviewPages::Spill(TfrxXMLItem* item) {
+    m_changed.remove(item);
     try {
         m_doc.SpillItem(item);
     } catch (const TfrxXMLException& e) {
@@ -406,6 +410,7 @@ void TfrxPreviewPages::ClearAll() {
     m_firstObjectIndex = 0;
     m_spillFailed = false;
     m_tempStream = nullptr;
+    m_changed.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -730,6 +735,7 @@ void TfrxPreviewPages::DiscardFirstPass() {
         if (TfrxXMLItem* page = PageItem(m_firstPageIndex)) {
             if (!page->InMemory())
                 m_doc.ReloadItem(page);
+            m_changed.insert(page);
             while (page->Count() > m_firstObjectIndex)
                 delete page->Item(page->Count() - 1);
         }
@@ -770,8 +776,13 @@ TfrxReportPage* TfrxPreviewPages::BuildPage(int index) {
         const TfrxEngineOptions* options = Report ? Report->EngineOptions() : nullptr;
         TfrxXMLItem* evictedItem = PageItem(evicted);
         if (options && options->UseFileCache() && !m_spillFailed && evictedItem &&
-            evictedItem->MayUnload())
-            Spill(evictedItem);
+            evictedItem->MayUnload() && evictedItem->InMemory()) {
+            // A page read back and not written to since is still where it was read from.
+            if (m_changed.remove(evictedItem))
+                Spill(evictedItem);
+            else
+                m_doc.UnloadItem(evictedItem);
+        }
     }
     return m_cache.front().page.get();
 }
@@ -1088,7 +1099,7 @@ int TfrxPreviewPages::GetAnchorPage(const QString& text) {
         for (int i = anchors->Count() - 1; i >= 0; --i) {
             const TfrxXMLItem* item = anchors->Item(i);
             if (FromAnsi(item->GetAttr("text")).compare(text, Qt::CaseInsensitive) == 0)
-                return IntOf(item, "page", 0) + 1;
+                return std::min(IntOf(item, "page", 0), INT_MAX - 1) + 1;
         }
     }
     return 1;
@@ -1103,10 +1114,10 @@ void TfrxPreviewPages::MoveAnchors(int index, int newTop) {
     TfrxXMLItem* anchors = FindRootItem("anchors");
     if (!anchors || index < -1 || index + 1 >= anchors->Count())
         return;
-    const int delta = newTop - IntOf(anchors->Item(index + 1), "top", 0);
+    const qint64 delta = qint64(newTop) - IntOf(anchors->Item(index + 1), "top", 0);
     for (int i = index + 1; i < anchors->Count(); ++i) {
         TfrxXMLItem* item = anchors->Item(i);
-        item->SetAttr("page", QByteArray::number(IntOf(item, "page", 0) + 1));
+        item->SetAttr("page", QByteArray::number(qint64(IntOf(item, "page", 0)) + 1));
         item->SetAttr("top", QByteArray::number(IntOf(item, "top", 0) + delta));
     }
 }
@@ -1261,7 +1272,7 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
             for (int i = anchors->Count() - 1; i >= 0; --i) {
                 const TfrxXMLItem* a = anchors->Item(i);
                 if (FromAnsi(a->GetAttr("text")).compare(name, Qt::CaseInsensitive) == 0) {
-                    pageNo = IntOf(a, "page", 0) + 1;
+                    pageNo = std::min(IntOf(a, "page", 0), INT_MAX - 1) + 1;
                     top = IntOf(a, "top", 0);
                     break;
                 }

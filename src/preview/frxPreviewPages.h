@@ -13,6 +13,7 @@
 #include <QList>
 #include <QMetaProperty>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -243,6 +244,9 @@ private:
     int m_firstObjectIndex = 0;
     // After a spill failed, pages stay in memory until the store is cleared.
     bool m_spillFailed = false;
+    // Page items written to since they were last read back or spilled (may hold items that
+    // are gone: an address used again only costs a needless write).
+    QSet<const TfrxXMLItem*> m_changed;
     QIODevice* m_tempStream = nullptr;
     QStringList m_errors;
 };

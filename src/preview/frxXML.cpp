@@ -666,6 +666,17 @@ void TfrxXMLDocument::ReloadItem(TfrxXMLItem* item) {
     item->m_inMemory = true;
 }
 
+void TfrxXMLDocument::UnloadItem(TfrxXMLItem* item) {
+    if (!item || !item->InMemory() || !item->MayUnload())
+        return;
+    if (item->m_store == TfrxXMLItem::Store::None || !StreamOf(item)) {
+        SpillItem(item);
+        return;
+    }
+    TfrxXMLItem::FreeAll(item->m_items);
+    item->m_inMemory = false;
+}
+
 void TfrxXMLDocument::LoadFromStream(QIODevice* stream, bool allowPartialLoading) {
     Clear();
     if (allowPartialLoading)

@@ -207,6 +207,10 @@ public:
     void SpillItem(TfrxXMLItem* item);
     // Reads the children of a spilled item back.
     void ReloadItem(TfrxXMLItem* item);
+    // Frees the children of an item that may unload and was read back, when the caller knows
+    // they did not change since: they are read again from where they still are. An item that
+    // was never spilled is spilled instead.
+    void UnloadItem(TfrxXMLItem* item);
 
     // Replaces the tree with the document read from `stream`. With partial loading, items that
     // carry the ld="0" marker stay in the stream, which must then outlive their last reload.

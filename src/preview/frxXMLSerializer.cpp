@@ -41,7 +41,8 @@ bool ParseFloat(const QByteArray& text, double& out) {
             t.append(c == ',' ? '.' : c);
     bool ok = false;
     out = t.toDouble(&ok);
-    return ok;
+    // "nan" and "inf" are not positions or sizes.
+    return ok && std::isfinite(out);
 }
 
 // A string list's text without its final line break.

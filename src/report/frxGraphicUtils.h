@@ -12,13 +12,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
 
 // Rounding of every layout conversion: to the nearest integer, halves to the even neighbour.
+// Values beyond any device (from a damaged prepared report, say) stop at +-2^29, so that sums
+// and differences of a few of them still fit an int; not-a-number gives 0.
 inline int frxRoundEven(long double v) {
-    return static_cast<int>(std::nearbyintl(v));
+    constexpr long double limit = 1 << 29;
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::nearbyintl(std::clamp(v, -limit, limit)));
 }
 
 // The one rule for a font's size in whole points from its height in pixels (negative: the em

@@ -4,11 +4,13 @@
 #include "platform/CanvasRecording.h"
 #include "preview/frxXMLSerializer.h"
 #include "report/frxClass.h"
+#include "report/frxGraphicUtils.h"
 #include "report/frxProps.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 #include <QTemporaryDir>
 
@@ -673,6 +675,34 @@ TEST_F(StoreTest, EvictionSpillsOnlyPagesThatMayUnload) {
     EXPECT_EQ(store.BuildPage(2)->Objects().size(), 1);
 }
 
+TEST_F(StoreTest, EvictedPagesAreWrittenAgainOnlyWhenTheyChanged) {
+    report.PreviewOptions()->SetPagesInCache(1);
+    report.EngineOptions()->SetUseFileCache(true);
+    report.EngineOptions()->SetMaxMemSize(0);
+    TfrxMemoView* memo = AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
+    Prepare(6);
+    ASSERT_FALSE(PageItem(2)->InMemory());
+    const qint64 size = QFileInfo(store.Document().TempFileName()).size();
+    for (int p : {2, 3, 2, 3, 0, 2}) // pages read back from the file, and a first page
+        EXPECT_EQ(store.BuildPage(p)->Objects().size(), 1) << p;
+    EXPECT_EQ(QFileInfo(store.Document().TempFileName()).size(), size);
+
+    // A later pass writes to a spilled page: evicting it must keep what was written.
+    engine.Running = true;
+    store.CurrentPage = 2;
+    memo->SetText(QStringLiteral("added later"));
+    store.AppendObject(memo);
+    Finish();
+    EXPECT_EQ(store.BuildPage(2)->Objects().size(), 2);
+    store.BuildPage(3);
+    EXPECT_FALSE(PageItem(2)->InMemory());
+    EXPECT_GT(QFileInfo(store.Document().TempFileName()).size(), size);
+    TfrxReportPage* again = store.BuildPage(2);
+    ASSERT_EQ(again->Objects().size(), 2);
+    EXPECT_EQ(qobject_cast<TfrxMemoView*>(again->Objects()[1])->Text(),
+              QStringLiteral("added later\r\n"));
+}
+
 TEST_F(StoreTest, WhilePreparingTheCacheIsNotConsulted) {
     AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
     Register();
@@ -764,6 +794,28 @@ TEST_F(StoreTest, AnAliasMissingFromTheDictionaryIsReadAsAClassAndReported) {
     EXPECT_EQ(store.Errors(),
               Ls({"Cannot find class m99", "Cannot find class TfrxReport"}));
     EXPECT_TRUE(report.Errors().contains(QStringLiteral("Cannot find class m99")));
+}
+
+// What a damaged file could hold: positions and sizes no device has, numbers that are not.
+TEST_F(StoreTest, AbsurdNumbersBuildDrawAndHitTestWithoutHarm) {
+    AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
+    Prepare(1);
+    TfrxXMLItem* m = PageItem(0)->Item(0);
+    m->SetAttributes("l=\"1e308\" t=\"-1e308\" w=\"nan\" h=\"inf\" GapX=\"1e300\" "
+                     "Frame.Width=\"1e300\" Frame.Typ=\"15\" u=\"huge\"");
+    PageItem(0)->AddChild("m1")->SetAttributes("LineSpacing=\"1e9\" CharSpacing=\"-1e9\" u=\"x y\"");
+    TfrxReportPage* built = store.BuildPage(0);
+    ASSERT_TRUE(built);
+    EXPECT_TRUE(store.Errors().contains(QStringLiteral("'nan' is not a valid floating point value")));
+    EXPECT_TRUE(store.Errors().contains(QStringLiteral("'inf' is not a valid floating point value")));
+    platform::RecordingCanvas canvas;
+    store.RenderPage(0, &canvas, 1, 1, 0, 0);
+    int cursor = 0;
+    store.HitTest(0, 5, 5, Qt::LeftButton, 0, 1, 0, 0, true, cursor);
+    EXPECT_EQ(frxRoundEven(1e308L), 1 << 29);
+    EXPECT_EQ(frxRoundEven(-1e308L), -(1 << 29));
+    EXPECT_EQ(frxRoundEven(std::nanl("")), 0);
+    EXPECT_EQ(frxRoundEven(2.5L), 2);
 }
 
 TEST_F(StoreTest, AWholePageOfAnUnknownClassBuildsEmptyAndIsReported) {
