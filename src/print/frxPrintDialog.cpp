@@ -6,6 +6,7 @@
 #include "report/frxClass.h"
 #include "report/frxRuntime.h"
 #include "resources/frxRes.h"
+#include "resources/frxResImages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -196,6 +197,11 @@ void PaintBox::paintEvent(QPaintEvent*) {
 // Pictures
 
 QPixmap TfrxPrintDialog::PrinterImage() {
+    // The printer of the shared tool bar pictures.
+    const QList<QPixmap>& images = frxPreviewButtonImages();
+    if (images.size() > 2 && !images[2].isNull())
+        return images[2];
+    // Without the strip a printer drawn here keeps the list readable.
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
