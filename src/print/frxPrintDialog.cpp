@@ -6,6 +6,7 @@
 #include "report/frxClass.h"
 #include "report/frxRuntime.h"
 #include "resources/frxRes.h"
+#include "resources/frxResImages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -196,6 +197,11 @@ void PaintBox::paintEvent(QPaintEvent*) {
 // Pictures
 
 QPixmap TfrxPrintDialog::PrinterImage() {
+    // The printer of the shared tool bar pictures.
+    const QList<QPixmap>& images = frxPreviewButtonImages();
+    if (images.size() > 2 && !images[2].isNull())
+        return images[2];
+    // Without the strip a printer drawn here keeps the list readable.
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -266,26 +272,26 @@ QPixmap TfrxPrintDialog::PrintModeImage(int mode) {
 }
 
 QPixmap TfrxPrintDialog::CollateImage(bool collate) {
-    // Two copies of three pages: collated as 1 2 3 / 1 2 3, otherwise 1 1 / 2 2 / 3 3.
+    // Two copies of three pages, fanned out so that every sheet shows its number: collated as
+    // 1 2 3 / 1 2 3, otherwise 1 1 / 2 2 / 3 3.
     QPixmap pm(116, 44);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::TextAntialiasing);
-    auto stack = [&](qreal x, const QStringList& numbers) {
-        for (int i = static_cast<int>(numbers.size()) - 1; i >= 0; --i) {
-            const QRectF r(x + i * 6 + 0.5, 2.5 + (numbers.size() - 1 - i) * 5, 20, 26);
+    auto fan = [&](qreal x, const QStringList& numbers) {
+        for (int i = 0; i < numbers.size(); ++i) {
+            const QRectF r(x + i * 11 + 0.5, 2.5 + i * 4, 20, 28);
             Sheet(p, r);
-            if (i == 0)
-                PageNumber(p, r, numbers[i]);
+            PageNumber(p, QRectF(r.left(), r.top() + 1, 11, 12), numbers[i]);
         }
     };
     if (collate) {
-        stack(2, {S("1"), S("2"), S("3")});
-        stack(60, {S("1"), S("2"), S("3")});
+        fan(2, {S("1"), S("2"), S("3")});
+        fan(62, {S("1"), S("2"), S("3")});
     } else {
-        stack(2, {S("1"), S("1")});
-        stack(40, {S("2"), S("2")});
-        stack(78, {S("3"), S("3")});
+        fan(2, {S("1"), S("1")});
+        fan(40, {S("2"), S("2")});
+        fan(78, {S("3"), S("3")});
     }
     return pm;
 }
@@ -302,9 +308,9 @@ TfrxPrintDialog::TfrxPrintDialog(QWidget* parent) : QDialog(parent) {
     setFont(font);
 
     // Printer
-    PrinterL = Make<QGroupBox>(this, "PrinterL", QRect(8, 4, 541, 80));
+    PrinterL = Make<QGroupBox>(this, "PrinterL", QRect(8, 4, 541, 74));
     PrinterL->setTitle(frxGet(201));
-    NameL = MakeLabel(PrinterL, "NameL", frxGet(212), QRect(12, 23, 50, 16));
+    NameL = MakeLabel(PrinterL, "NameL", frxGet(212), QRect(12, 22, 50, 16));
     PrintersCB = new OwnerDrawCombo(
         PrinterItemHeight(),
         [this](QPainter& p, const QRect& r, int index, bool) {
@@ -315,16 +321,16 @@ TfrxPrintDialog::TfrxPrintDialog(QWidget* parent) : QDialog(parent) {
         },
         PrinterL);
     PrintersCB->setObjectName(S("PrintersCB"));
-    PrintersCB->setGeometry(64, 18, 336, 24);
-    PropButton = Make<QPushButton>(PrinterL, "PropButton", QRect(416, 18, 113, 25));
+    PrintersCB->setGeometry(64, 17, 336, 24);
+    PropButton = Make<QPushButton>(PrinterL, "PropButton", QRect(416, 17, 113, 25));
     PropButton->setText(frxGet(209));
-    WhereL = MakeLabel(PrinterL, "WhereL", frxGet(208), QRect(12, 51, 50, 16));
-    WhereL1 = MakeLabel(PrinterL, "WhereL1", QString(), QRect(64, 51, 336, 16));
-    FileCB = Make<QCheckBox>(PrinterL, "FileCB", QRect(416, 50, 113, 18));
+    WhereL = MakeLabel(PrinterL, "WhereL", frxGet(208), QRect(12, 49, 50, 16));
+    WhereL1 = MakeLabel(PrinterL, "WhereL1", QString(), QRect(64, 49, 336, 16));
+    FileCB = Make<QCheckBox>(PrinterL, "FileCB", QRect(416, 48, 113, 18));
     FileCB->setText(frxGet(210));
 
     // Pages
-    PagesL = Make<QGroupBox>(this, "PagesL", QRect(8, 88, 273, 116));
+    PagesL = Make<QGroupBox>(this, "PagesL", QRect(8, 82, 273, 128));
     PagesL->setTitle(frxGet(202));
     AllRB = Make<QRadioButton>(PagesL, "AllRB", QRect(12, 18, 150, 18));
     AllRB->setText(frxGet(3));
@@ -335,12 +341,12 @@ TfrxPrintDialog::TfrxPrintDialog(QWidget* parent) : QDialog(parent) {
     PageNumbersRB->setText(frxGet(5));
     PageNumbersE = Make<QLineEdit>(PagesL, "PageNumbersE", QRect(84, 57, 177, 21));
     PageNumbersE->installEventFilter(this);
-    DescrL = MakeLabel(PagesL, "DescrL", frxGet(9), QRect(12, 81, 249, 30));
+    DescrL = MakeLabel(PagesL, "DescrL", frxGet(9), QRect(12, 81, 249, 42));
     DescrL->setWordWrap(true);
     DescrL->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // Copies
-    CopiesGB = Make<QGroupBox>(this, "CopiesGB", QRect(288, 88, 261, 116));
+    CopiesGB = Make<QGroupBox>(this, "CopiesGB", QRect(288, 82, 261, 128));
     CopiesGB->setTitle(frxGet(205));
     CopiesL = MakeLabel(CopiesGB, "CopiesL", frxGet(203), QRect(12, 23, 130, 16));
     CopiesE = Make<QLineEdit>(CopiesGB, "CopiesE", QRect(150, 20, 49, 21));
@@ -356,27 +362,27 @@ TfrxPrintDialog::TfrxPrintDialog(QWidget* parent) : QDialog(parent) {
     UpDown1->SetPosition(1);
     CopiesPB = new PaintBox([this](QPainter& p) { CopiesPBPaint(p); }, CopiesGB);
     CopiesPB->setObjectName(S("CopiesPB"));
-    CopiesPB->setGeometry(12, 52, 116, 44);
-    CollateCB = Make<QCheckBox>(CopiesGB, "CollateCB", QRect(150, 66, 100, 18));
+    CopiesPB->setGeometry(12, 60, 116, 44);
+    CollateCB = Make<QCheckBox>(CopiesGB, "CollateCB", QRect(150, 74, 100, 18));
     CollateCB->setText(frxGet(204));
     CollateCB->setChecked(true);
     connect(CollateCB, &QCheckBox::toggled, this, [this] { CollateCBClick(); });
 
     // Other
-    OtherL = Make<QGroupBox>(this, "OtherL", QRect(8, 208, 273, 90));
+    OtherL = Make<QGroupBox>(this, "OtherL", QRect(8, 214, 273, 86));
     OtherL->setTitle(frxGet(207));
-    PrintL = MakeLabel(OtherL, "PrintL", frxGet(206), QRect(12, 21, 80, 16));
+    PrintL = MakeLabel(OtherL, "PrintL", frxGet(206), QRect(12, 20, 80, 16));
     PrintPagesCB = MakeList(OtherL, "PrintPagesCB", {S("ppAll"), S("ppOdd"), S("ppEven")},
-                            QRect(96, 18, 165, 21));
-    OrderL = MakeLabel(OtherL, "OrderL", frxGet(211), QRect(12, 44, 80, 16));
-    OrderCB = MakeList(OtherL, "OrderCB", {S("poDirect"), S("poReverse")}, QRect(96, 41, 165, 21));
-    DuplexL = MakeLabel(OtherL, "DuplexL", frxGet(216), QRect(12, 67, 80, 16));
+                            QRect(96, 17, 165, 21));
+    OrderL = MakeLabel(OtherL, "OrderL", frxGet(211), QRect(12, 42, 80, 16));
+    OrderCB = MakeList(OtherL, "OrderCB", {S("poDirect"), S("poReverse")}, QRect(96, 39, 165, 21));
+    DuplexL = MakeLabel(OtherL, "DuplexL", frxGet(216), QRect(12, 64, 80, 16));
     DuplexCB = MakeList(OtherL, "DuplexCB",
                         {S("dupDefault"), S("dupVert"), S("dupHorz"), S("dupSimpl")},
-                        QRect(96, 64, 165, 21));
+                        QRect(96, 61, 165, 21));
 
     // Print mode
-    PrintModeGB = Make<QGroupBox>(this, "PrintModeGB", QRect(288, 208, 261, 90));
+    PrintModeGB = Make<QGroupBox>(this, "PrintModeGB", QRect(288, 214, 261, 86));
     PrintModeGB->setTitle(frxGet(213));
     PrintModeCB = new OwnerDrawCombo(
         34,
@@ -388,16 +394,16 @@ TfrxPrintDialog::TfrxPrintDialog(QWidget* parent) : QDialog(parent) {
         },
         PrintModeGB);
     PrintModeCB->setObjectName(S("PrintModeCB"));
-    PrintModeCB->setGeometry(12, 17, 237, 40);
+    PrintModeCB->setGeometry(12, 16, 237, 40);
     for (const char* key : {"pmDefault", "pmSplit", "pmJoin", "pmScale"})
         PrintModeCB->addItem(frxGet(S(key)));
-    PagSizeL = MakeLabel(PrintModeGB, "PagSizeL", frxGet(214), QRect(12, 65, 90, 16));
-    PagPageSizeCB = Make<QComboBox>(PrintModeGB, "PagPageSizeCB", QRect(104, 62, 145, 21));
+    PagSizeL = MakeLabel(PrintModeGB, "PagSizeL", frxGet(214), QRect(12, 63, 90, 16));
+    PagPageSizeCB = Make<QComboBox>(PrintModeGB, "PagPageSizeCB", QRect(104, 60, 145, 21));
 
-    OkB = Make<QPushButton>(this, "OkB", QRect(392, 304, 75, 25));
+    OkB = Make<QPushButton>(this, "OkB", QRect(392, 305, 75, 25));
     OkB->setText(frxGet(1));
     OkB->setDefault(true);
-    CancelB = Make<QPushButton>(this, "CancelB", QRect(474, 304, 75, 25));
+    CancelB = Make<QPushButton>(this, "CancelB", QRect(474, 305, 75, 25));
     CancelB->setText(frxGet(2));
     connect(OkB, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelB, &QPushButton::clicked, this, &QDialog::reject);
