@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -288,6 +289,46 @@ TEST_F(ExportTest, FailuresSayWhyAndLeaveNothingHalfWritten) {
     EXPECT_THROW(Export(empty), platform::Error);
     EXPECT_FALSE(QFileInfo::exists(empty.FileName));
     EXPECT_FALSE(store.Export(nullptr));
+}
+
+// Dark pixels of the page image inside `r`.
+int InkIn(const QImage& img, const QRect& r) {
+    int n = 0;
+    for (int y = std::max(0, r.top()); y <= std::min(img.height() - 1, r.bottom()); ++y)
+        for (int x = std::max(0, r.left()); x <= std::min(img.width() - 1, r.right()); ++x)
+            n += qGray(img.pixel(x, y)) < 128;
+    return n;
+}
+
+TEST_F(ExportTest, TextWiderThanItsObjectIsCutAtTheObjectsEdge) {
+    TfrxReportPage* a4 = AddPage(210, 297);
+    const QString wide = QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    TfrxMemoView* clipped = AddMemo(a4, 100, 100, wide);
+    clipped->SetWidth(100);
+    clipped->SetWordWrap(false);
+    TfrxMemoView* free = AddMemo(a4, 100, 300, wide);
+    free->SetWidth(100);
+    free->SetClipped(false);
+    free->SetWordWrap(false);
+    TfrxMemoView* fits = AddMemo(a4, 100, 500, QStringLiteral("fits"), 16, false, haRight);
+    fits->SetWidth(100);
+    Prepare({{a4, {}}});
+    TfrxPDFExport pdf;
+    pdf.FileName = Path("clip.pdf");
+    ASSERT_TRUE(Export(pdf));
+
+    // The page as a reader shows it, at 96 dpi: one pixel per report pixel.
+    const QString prefix = Path("page");
+    pdftools::Run(QStringLiteral("pdftoppm"),
+                  {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+                   QStringLiteral("-singlefile"), pdf.FileName, prefix});
+    const QImage img(prefix + QStringLiteral(".png"));
+    ASSERT_FALSE(img.isNull());
+    EXPECT_GT(InkIn(img, QRect(100, 100, 100, 40)), 100);
+    EXPECT_EQ(InkIn(img, QRect(202, 95, 300, 50)), 0) << "clipped text ends at the object";
+    EXPECT_GT(InkIn(img, QRect(202, 295, 300, 50)), 100) << "unclipped text runs on";
+    // Right-aligned text that fits keeps its last glyph whole, right at the edge.
+    EXPECT_GT(InkIn(img, QRect(185, 500, 15, 40)), 10);
 }
 
 } // namespace
