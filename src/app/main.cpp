@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Fonts.h"
 #include "preview/frxExportPDF.h"
+#include "preview/frxPreviewForm.h"
 #include "preview/frxXMLSerializer.h"
 #include "report/frxExpression.h"
 #include "worksheet/U_Shengcheng.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     frxInstallXMLSerializer(); // reports save and load their objects through it
     frxInstallEvaluator();     // expressions and scripts of report objects
     frxInstallExportFilters(); // the preview's Export menu and the command line write PDF
+    frxInstallPreview();       // reports show their prepared pages in the preview window
 
     auto F_man = std::make_unique<TF_man>();
     platform::Guarded([&] { F_man->FormCreate(); });

@@ -1041,6 +1041,12 @@ void TfrxPreview::PageSetupDlg() {
         RunHook(this, Hook::PageSetup);
 }
 
+bool TfrxPreview::Export(void* filter) {
+    if (m_busy || !m_pages || PageCount() == 0 || !filter)
+        return false;
+    return m_pages->Export(filter);
+}
+
 void TfrxPreview::Edit() {
     // The page would go to a page designer; this program has none, so nothing changes.
 }

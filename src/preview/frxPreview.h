@@ -254,6 +254,9 @@ public:
     void PageSetupDlg();
     // Edit: no page designer is part of this program, so the page never changes.
     void Edit();
+    // Hands the pages to an export filter (a TfrxCustomExportFilter) through the store; false
+    // when nothing was written or the control is busy.
+    bool Export(void* filter);
 
     enum class Hook { Save, Load, Find, FindNext, PageSetup };
     using HookFunction = std::function<void(TfrxPreview*)>;

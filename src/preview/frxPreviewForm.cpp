@@ -1,6 +1,7 @@
 #include "preview/frxPreviewForm.h"
 
 #include "platform/Error.h"
+#include "preview/frxExportPDF.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 #include "resources/frxResImages.h"
@@ -10,6 +11,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -106,9 +110,15 @@ void TfrxPreviewForm::FormCreate() {
     OpenB = AddButton(0, 103, 104, &TfrxPreviewForm::OpenBClick, "OpenB");
     SaveB = AddButton(1, 105, 106, &TfrxPreviewForm::SaveBClick, "SaveB");
     ExportB = AddButton(3, 107, 108, nullptr, "ExportB");
-    ExportB->setMenu(new QMenu(this)); // export filters; none exist in this program
-    PdfB = AddButton(24, 151, 151, nullptr, "PdfB");
-    EmailB = AddButton(23, 152, 152, nullptr, "EmailB");
+    // The export filters: PDF is the one this program has.
+    ExportB->setMenu(new QMenu(this));
+    if (auto* button = qobject_cast<QToolButton*>(ToolBar->widgetForAction(ExportB)))
+        button->setPopupMode(QToolButton::InstantPopup);
+    QAction* pdfItem = ExportB->menu()->addAction(TfrxPDFExport().Description());
+    connect(pdfItem, &QAction::triggered, this,
+            [this] { platform::Guarded([this] { ExportPdf(); }); });
+    PdfB = AddButton(24, 151, 151, &TfrxPreviewForm::PdfBClick, "PdfB");
+    EmailB = AddButton(23, 152, 152, &TfrxPreviewForm::EmailBClick, "EmailB");
     FindB = AddButton(4, 109, 110, &TfrxPreviewForm::FindBClick, "FindB");
     Sep1 = ToolBar->addSeparator();
     ZoomPlusB = AddButton(15, 124, 125, &TfrxPreviewForm::ZoomPlusBClick, "ZoomPlusB");
@@ -260,10 +270,11 @@ void TfrxPreviewForm::InitFromOptions() {
     Sep5->setVisible(nav);
     CancelBAction->setVisible(!(b & pbNoClose));
 
-    // No export filter exists in this program: the export buttons never show.
-    PdfB->setVisible(false);
+    // Export needs a filter: PDF when it is installed; there is no e-mail filter.
+    const bool pdf = frxHasPDFExport();
+    ExportB->setVisible((b & pbExport) && pdf);
+    PdfB->setVisible((b & pbExportQuick) && pdf);
     EmailB->setVisible(false);
-    ExportB->setVisible(false);
 
     const QString name = report->ReportOptions()->Name();
     setWindowTitle(name.isEmpty() ? frxGet(100) : name);
@@ -449,6 +460,29 @@ void TfrxPreviewForm::CancelBClick() {
     } else {
         close();
     }
+}
+
+void TfrxPreviewForm::PdfBClick() { ExportPdf(); }
+void TfrxPreviewForm::EmailBClick() {
+    // No e-mail filter is part of this program; the button never shows.
+}
+
+void TfrxPreviewForm::ExportPdf() {
+    if (Preparing() || m_preview->PageCount() == 0)
+        return;
+    TfrxPDFExport filter;
+    const QString name = Report() ? Report()->ReportOptions()->Name() : QString();
+    const QString suggested = QDir::home().filePath(
+        (name.isEmpty() ? QStringLiteral("Report") : name) + QLatin1Char('.') + filter.DefaultExt());
+    QString file = AskFileName ? AskFileName(filter.FileFilter(), suggested)
+                               : QFileDialog::getSaveFileName(this, frxGet(108), suggested,
+                                                              filter.FileFilter());
+    if (file.isEmpty())
+        return;
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QLatin1Char('.') + filter.DefaultExt();
+    filter.FileName = file;
+    m_preview->Export(&filter);
 }
 
 void TfrxPreviewForm::CollapseAllClick() { m_preview->Reprepare(); }

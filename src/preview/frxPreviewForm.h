@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QLabel;
@@ -64,6 +66,12 @@ public:
     void CancelBClick();
     void CollapseAllClick();
     void ExpandAllClick();
+    void PdfBClick();
+    void EmailBClick();
+
+    // Asks where an export goes: (file dialog filter, suggested name) -> chosen name, empty when
+    // cancelled. A save-file dialog unless replaced.
+    std::function<QString(const QString& filter, const QString& suggested)> AskFileName;
 
     // Controls, by their design names.
     QToolBar* ToolBar;
@@ -118,6 +126,7 @@ private:
     QAction* AddButton(int image, int captionId, int hintId, void (TfrxPreviewForm::*handler)(),
                        const char* name, bool check = false);
     void BuildRightMenu();
+    void ExportPdf();
     void SetButtonEnabled(QAction* button, bool enabled);
     bool Preparing() const;
     bool FirstPassRunning() const;

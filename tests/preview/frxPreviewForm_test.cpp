@@ -2,6 +2,8 @@
 
 #include "common/TestSupport.h"
 #include "platform/Error.h"
+#include "preview/frxExportPDF.h"
+#include "preview/frxPreviewPages.h"
 #include "preview/frxPreviewFakeStore.h"
 #include "report/frxClass.h"
 #include "resources/frxResImages.h"
@@ -95,10 +97,11 @@ QStringList Split(const char* s) { return QString::fromUtf8(s).split(QLatin1Char
 
 TEST_F(PreviewForm, ToolBarOfTheProgramsReport) {
     Open();
+    ASSERT_TRUE(frxHasPDFExport());
     EXPECT_EQ(ToolBarLayout(),
-              Split("Print,Open,Save,Find,|,Zoom In,[zoom],Zoom Out,Full Screen,|,Outline,"
-                    "Thumbnails,Page Settings,Edit,|,First,Prior,[page],Next,Last,Close"))
-        << "no Export button without an export filter, even with pbExport";
+              Split("Print,Open,Save,Export,Export to PDF,Find,|,Zoom In,[zoom],Zoom Out,"
+                    "Full Screen,|,Outline,Thumbnails,Page Settings,Edit,|,First,Prior,[page],"
+                    "Next,Last,Close"));
     EXPECT_EQ(form->PrintB->toolTip().left(5), QStringLiteral("Print"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Preview"));
     EXPECT_EQ(form->StatusPanel0->text(), QStringLiteral("Page 1 of 3"));
@@ -108,6 +111,36 @@ TEST_F(PreviewForm, ToolBarOfTheProgramsReport) {
     for (int i = 0; i < form->ZoomCB->count(); ++i)
         zooms << form->ZoomCB->itemText(i);
     EXPECT_EQ(zooms, Split("25%,50%,75%,100%,150%,200%,Page width,Whole page"));
+}
+
+TEST_F(PreviewForm, NoExportButtonsWithoutAnExportFilter) {
+    frxSetExportHandler({});
+    Open();
+    frxInstallExportFilters();
+    const QStringList layout = ToolBarLayout();
+    EXPECT_FALSE(layout.contains(QStringLiteral("Export"))) << "even with pbExport";
+    EXPECT_FALSE(layout.contains(QStringLiteral("Export to PDF")));
+    EXPECT_EQ(layout.first(), QStringLiteral("Print"));
+    EXPECT_EQ(layout.at(3), QStringLiteral("Find"));
+}
+
+TEST_F(PreviewForm, PdfButtonHandsTheChosenFileToTheFilter) {
+    Open();
+    QString askedFilter;
+    form->AskFileName = [&](const QString& filter, const QString& suggested) {
+        askedFilter = filter;
+        EXPECT_TRUE(suggested.endsWith(QStringLiteral("Report.pdf"))) << suggested.toStdString();
+        return QStringLiteral("/tmp/worksheet");
+    };
+    form->PdfB->trigger();
+    ASSERT_EQ(store.exported.size(), 1u);
+    auto* filter = static_cast<TfrxCustomExportFilter*>(store.exported[0]);
+    EXPECT_EQ(askedFilter, TfrxPDFExport().FileFilter());
+    EXPECT_EQ(filter->FileName, QStringLiteral("/tmp/worksheet.pdf")) << "the extension is added";
+    // Cancelling the file dialog exports nothing.
+    form->AskFileName = [](const QString&, const QString&) { return QString(); };
+    form->ExportB->menu()->actions().first()->trigger();
+    EXPECT_EQ(store.exported.size(), 1u);
 }
 
 TEST_F(PreviewForm, ButtonSetsDecideWhatShows) {
@@ -131,7 +164,11 @@ TEST_F(PreviewForm, ButtonSetsDecideWhatShows) {
 
 TEST_F(PreviewForm, RightMenuHoldsTheFirstTwoGroupsOnly) {
     Open();
-    EXPECT_EQ(MenuLayout(), Split("Print,Open,Save,Find,-,Zoom In,Zoom Out,Full Screen"));
+    EXPECT_EQ(MenuLayout(),
+              Split("Print,Open,Save,Export,Export to PDF,Find,-,Zoom In,Zoom Out,Full Screen"));
+    QAction* exportItem = form->RightMenu->actions().at(6);
+    ASSERT_NE(exportItem->menu(), nullptr) << "the Export menu is copied as sub-items";
+    EXPECT_EQ(exportItem->menu()->actions().size(), 1);
     Open(TfrxPreviewButtons(pbPrint | pbOutline | pbNavigator | pbPageSetup));
     EXPECT_EQ(MenuLayout(), Split("Print,-,Page Settings"))
         << "a removed separator does not count";
