@@ -4,6 +4,7 @@
 #include "platform/LocaleInfo.h"
 #include "preview/frxXML.h"
 #include "print/frxPrinter.h"
+#include "report/frxGraphicUtils.h"
 #include "report/frxRuntime.h"
 #include "resources/frxRes.h"
 
@@ -80,7 +81,7 @@ void TfrxFont::SetPitch(TFontPitch v) {
     Changed();
 }
 
-int TfrxFont::Size() const { return -MulDiv(m_height, 72, m_pixelsPerInch); }
+int TfrxFont::Size() const { return -frxPointsFromPixels(m_height, m_pixelsPerInch); }
 
 void TfrxFont::SetSize(int points) {
     m_height = -MulDiv(points, m_pixelsPerInch, 72);
@@ -652,6 +653,42 @@ void TfrxBand::ReturnBorrowed() {
 
 TfrxNullBand::TfrxNullBand(QObject* owner) : TfrxBand(owner) {}
 
+TfrxReportTitle::TfrxReportTitle(QObject* owner) : TfrxBand(owner) {}
+TfrxReportSummary::TfrxReportSummary(QObject* owner) : TfrxBand(owner) {}
+TfrxPageHeader::TfrxPageHeader(QObject* owner) : TfrxBand(owner) {}
+TfrxPageFooter::TfrxPageFooter(QObject* owner) : TfrxBand(owner) {}
+TfrxOverlay::TfrxOverlay(QObject* owner) : TfrxBand(owner) {}
+TfrxHeader::TfrxHeader(QObject* owner) : TfrxBand(owner) {}
+TfrxFooter::TfrxFooter(QObject* owner) : TfrxBand(owner) {}
+TfrxDataBand::TfrxDataBand(QObject* owner) : TfrxBand(owner) {}
+TfrxMasterData::TfrxMasterData(QObject* owner) : TfrxDataBand(owner) {}
+TfrxDetailData::TfrxDetailData(QObject* owner) : TfrxDataBand(owner) {}
+TfrxSubdetailData::TfrxSubdetailData(QObject* owner) : TfrxDataBand(owner) {}
+TfrxGroupHeader::TfrxGroupHeader(QObject* owner) : TfrxBand(owner) {}
+TfrxGroupFooter::TfrxGroupFooter(QObject* owner) : TfrxBand(owner) {}
+TfrxColumnHeader::TfrxColumnHeader(QObject* owner) : TfrxBand(owner) {}
+TfrxColumnFooter::TfrxColumnFooter(QObject* owner) : TfrxBand(owner) {}
+TfrxChild::TfrxChild(QObject* owner) : TfrxBand(owner) {}
+TfrxSubreport::TfrxSubreport(QObject* owner) : TfrxView(owner) {}
+
+TfrxDataSet* TfrxDataBand::DataSet() const { return m_dataSet.data(); }
+
+void TfrxDataBand::SetDataSet(TfrxDataSet* v) {
+    m_dataSet = v;
+    if (v)
+        m_dataSetName = v->UserName();
+}
+
+QString TfrxDataBand::DataSetName() const {
+    return m_dataSet ? m_dataSet->UserName() : m_dataSetName;
+}
+
+void TfrxDataBand::SetDataSetName(const QString& v) {
+    m_dataSetName = v;
+    if (m_dataSet && m_dataSet->UserName() != v)
+        m_dataSet = nullptr;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Pages
 
@@ -777,7 +814,30 @@ bool TfrxDataPage::Publishes(const char* name) const {
 
 TfrxDialogPage::TfrxDialogPage(QObject* owner) : TfrxPage(owner) {}
 
-TfrxDataSet::TfrxDataSet(QObject* owner) : TfrxComponent(owner) {}
+namespace {
+QList<TfrxDataSet*>& AllDataSets() {
+    static QList<TfrxDataSet*> sets;
+    return sets;
+}
+} // namespace
+
+TfrxDataSet::TfrxDataSet(QObject* owner) : TfrxComponent(owner) { AllDataSets().append(this); }
+
+TfrxDataSet::~TfrxDataSet() { AllDataSets().removeOne(this); }
+
+bool TfrxDataSet::FieldValue(const QString&, Variant& value, Variant::Type& kind) const {
+    value = Variant::Null();
+    kind = Variant::Type::Null;
+    return false;
+}
+
+QList<TfrxDataSet*> TfrxDataSet::ProgramDataSets() {
+    QList<TfrxDataSet*> result;
+    for (TfrxDataSet* ds : std::as_const(AllDataSets()))
+        if (!ds->Report())
+            result.append(ds);
+    return result;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Option objects
@@ -965,6 +1025,15 @@ QHash<QString, const QMetaObject*>& Registry() {
             &TfrxReportPage::staticMetaObject, &TfrxDataPage::staticMetaObject,
             &TfrxDialogPage::staticMetaObject, &TfrxDataSet::staticMetaObject,
             &TfrxReport::staticMetaObject,
+            &TfrxReportTitle::staticMetaObject, &TfrxReportSummary::staticMetaObject,
+            &TfrxPageHeader::staticMetaObject, &TfrxPageFooter::staticMetaObject,
+            &TfrxOverlay::staticMetaObject,    &TfrxHeader::staticMetaObject,
+            &TfrxFooter::staticMetaObject,     &TfrxDataBand::staticMetaObject,
+            &TfrxMasterData::staticMetaObject, &TfrxDetailData::staticMetaObject,
+            &TfrxSubdetailData::staticMetaObject, &TfrxGroupHeader::staticMetaObject,
+            &TfrxGroupFooter::staticMetaObject, &TfrxColumnHeader::staticMetaObject,
+            &TfrxColumnFooter::staticMetaObject, &TfrxChild::staticMetaObject,
+            &TfrxSubreport::staticMetaObject,
         };
         for (const QMetaObject* mo : builtIn)
             r.insert(QString::fromLatin1(mo->className()).toLower(), mo);

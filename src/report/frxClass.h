@@ -10,6 +10,7 @@
 #include "platform/Error.h"
 #include "print/frxPrinterConst.h"
 #include "report/frxProps.h"
+#include "report/frxRuntime.h"
 #include "report/frxVariables.h"
 #include "report/frxVariant.h"
 
@@ -170,7 +171,7 @@ public:
     void SetName(const QString& v);
     frxClass::TFontPitch Pitch() const { return m_pitch; }
     void SetPitch(frxClass::TFontPitch v);
-    // Points, from the height at PixelsPerInch (half points round away from zero).
+    // Points, from the height at PixelsPerInch, halves to even (the text layout's rule).
     int Size() const;
     void SetSize(int points);
     frxClass::TFontStyles Style() const { return m_style; }
@@ -926,6 +927,196 @@ public:
     Q_INVOKABLE explicit TfrxNullBand(QObject* owner = nullptr);
 };
 
+// The bands of a report page. The engine prints a report title once at the start, a page
+// header at the top and a page footer at the bottom of every page, a master data band once per
+// record of its data set (or RowCount times) with its header above and its footer below, and a
+// report summary at the end. The other band classes exist so that templates using them load;
+// the engine refuses to prepare them with an error that names the band.
+
+class TfrxReportTitle : public TfrxBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxReportTitle(QObject* owner = nullptr);
+};
+
+class TfrxReportSummary : public TfrxBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxReportSummary(QObject* owner = nullptr);
+};
+
+class TfrxPageHeader : public TfrxBand {
+    Q_OBJECT
+    Q_CLASSINFO("default:PrintOnFirstPage", "true")
+    Q_PROPERTY(bool PrintOnFirstPage READ PrintOnFirstPage WRITE SetPrintOnFirstPage)
+public:
+    Q_INVOKABLE explicit TfrxPageHeader(QObject* owner = nullptr);
+    bool PrintOnFirstPage() const { return m_printOnFirstPage; }
+    void SetPrintOnFirstPage(bool v) { m_printOnFirstPage = v; }
+
+private:
+    bool m_printOnFirstPage = true;
+};
+
+class TfrxPageFooter : public TfrxBand {
+    Q_OBJECT
+    Q_CLASSINFO("default:PrintOnFirstPage", "true")
+    Q_CLASSINFO("default:PrintOnLastPage", "true")
+    Q_PROPERTY(bool PrintOnFirstPage READ PrintOnFirstPage WRITE SetPrintOnFirstPage)
+    Q_PROPERTY(bool PrintOnLastPage READ PrintOnLastPage WRITE SetPrintOnLastPage)
+public:
+    Q_INVOKABLE explicit TfrxPageFooter(QObject* owner = nullptr);
+    bool PrintOnFirstPage() const { return m_printOnFirstPage; }
+    void SetPrintOnFirstPage(bool v) { m_printOnFirstPage = v; }
+    bool PrintOnLastPage() const { return m_printOnLastPage; }
+    void SetPrintOnLastPage(bool v) { m_printOnLastPage = v; }
+
+private:
+    bool m_printOnFirstPage = true;
+    bool m_printOnLastPage = true;
+};
+
+// A page's background, or with PrintOnTop its foreground; takes no room.
+class TfrxOverlay : public TfrxBand {
+    Q_OBJECT
+    Q_CLASSINFO("default:PrintOnTop", "false")
+    Q_PROPERTY(bool PrintOnTop READ PrintOnTop WRITE SetPrintOnTop)
+public:
+    Q_INVOKABLE explicit TfrxOverlay(QObject* owner = nullptr);
+    bool PrintOnTop() const { return m_printOnTop; }
+    void SetPrintOnTop(bool v) { m_printOnTop = v; }
+
+private:
+    bool m_printOnTop = false;
+};
+
+// Column headings of a data band: printed before its first record, and again at the top of
+// every following page when ReprintOnNewPage is set.
+class TfrxHeader : public TfrxBand {
+    Q_OBJECT
+    Q_CLASSINFO("default:ReprintOnNewPage", "false")
+    Q_PROPERTY(bool ReprintOnNewPage READ ReprintOnNewPage WRITE SetReprintOnNewPage)
+public:
+    Q_INVOKABLE explicit TfrxHeader(QObject* owner = nullptr);
+    bool ReprintOnNewPage() const { return m_reprintOnNewPage; }
+    void SetReprintOnNewPage(bool v) { m_reprintOnNewPage = v; }
+
+private:
+    bool m_reprintOnNewPage = false;
+};
+
+// Printed after the last record of a data band.
+class TfrxFooter : public TfrxBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxFooter(QObject* owner = nullptr);
+};
+
+// A band printed once per record of its data set, or RowCount times without one.
+class TfrxDataBand : public TfrxBand {
+    Q_OBJECT
+    Q_CLASSINFO("default:ColumnsCount", "0")
+    Q_CLASSINFO("default:KeepTogether", "false")
+    Q_CLASSINFO("default:PrintIfDetailEmpty", "false")
+    Q_CLASSINFO("default:RowCount", "0")
+    Q_PROPERTY(int ColumnsCount READ ColumnsCount WRITE SetColumnsCount)
+    Q_PROPERTY(TfrxDataSet* DataSet READ DataSet WRITE SetDataSet STORED false)
+    Q_PROPERTY(QString DataSetName READ DataSetName WRITE SetDataSetName)
+    Q_PROPERTY(bool KeepTogether READ KeepTogether WRITE SetKeepTogether)
+    Q_PROPERTY(bool PrintIfDetailEmpty READ PrintIfDetailEmpty WRITE SetPrintIfDetailEmpty)
+    Q_PROPERTY(int RowCount READ RowCount WRITE SetRowCount)
+public:
+    Q_INVOKABLE explicit TfrxDataBand(QObject* owner = nullptr);
+    int ColumnsCount() const { return m_columnsCount; }
+    void SetColumnsCount(int v) { m_columnsCount = v; }
+    TfrxDataSet* DataSet() const;
+    void SetDataSet(TfrxDataSet* v);
+    QString DataSetName() const;
+    void SetDataSetName(const QString& v);
+    bool KeepTogether() const { return m_keepTogether; }
+    void SetKeepTogether(bool v) { m_keepTogether = v; }
+    bool PrintIfDetailEmpty() const { return m_printIfDetailEmpty; }
+    void SetPrintIfDetailEmpty(bool v) { m_printIfDetailEmpty = v; }
+    int RowCount() const { return m_rowCount; }
+    void SetRowCount(int v) { m_rowCount = v; }
+
+private:
+    int m_columnsCount = 0;
+    QPointer<TfrxDataSet> m_dataSet;
+    QString m_dataSetName;
+    bool m_keepTogether = false;
+    bool m_printIfDetailEmpty = false;
+    int m_rowCount = 0;
+};
+
+class TfrxMasterData : public TfrxDataBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxMasterData(QObject* owner = nullptr);
+};
+
+// Not prepared yet (see the band comment above).
+class TfrxDetailData : public TfrxDataBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxDetailData(QObject* owner = nullptr);
+};
+
+class TfrxSubdetailData : public TfrxDataBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxSubdetailData(QObject* owner = nullptr);
+};
+
+class TfrxGroupHeader : public TfrxBand {
+    Q_OBJECT
+    Q_PROPERTY(QString Condition READ Condition WRITE SetCondition)
+public:
+    Q_INVOKABLE explicit TfrxGroupHeader(QObject* owner = nullptr);
+    QString Condition() const { return m_condition; }
+    void SetCondition(const QString& v) { m_condition = v; }
+
+private:
+    QString m_condition;
+};
+
+class TfrxGroupFooter : public TfrxBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxGroupFooter(QObject* owner = nullptr);
+};
+
+class TfrxColumnHeader : public TfrxBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxColumnHeader(QObject* owner = nullptr);
+};
+
+class TfrxColumnFooter : public TfrxBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxColumnFooter(QObject* owner = nullptr);
+};
+
+class TfrxChild : public TfrxBand {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxChild(QObject* owner = nullptr);
+};
+
+// A place on a band where another report page is printed (not prepared yet).
+class TfrxSubreport : public TfrxView {
+    Q_OBJECT
+    Q_PROPERTY(QString PageName READ PageName WRITE SetPageName)
+public:
+    Q_INVOKABLE explicit TfrxSubreport(QObject* owner = nullptr);
+    QString PageName() const { return m_pageName; }
+    void SetPageName(const QString& v) { m_pageName = v; }
+
+private:
+    QString m_pageName;
+};
+
 // Any page of a report.
 class TfrxPage : public TfrxComponent {
     Q_OBJECT
@@ -1109,13 +1300,36 @@ public:
 };
 
 // A source of data records, known to objects by its user name.
+// Expressions reach its fields as DataSet."Field". The engine walks it record by record:
+// Initialize, First, Next until Eof, Finalize. This base class is a set without records;
+// report/frxDataSets has the ones a program fills.
 class TfrxDataSet : public TfrxComponent {
     Q_OBJECT
     Q_PROPERTY(QString UserName READ UserName WRITE SetUserName)
 public:
     Q_INVOKABLE explicit TfrxDataSet(QObject* owner = nullptr);
+    ~TfrxDataSet() override;
     QString UserName() const { return m_userName; }
     void SetUserName(const QString& v) { m_userName = v; }
+
+    // Before and after a preparation that uses the set.
+    virtual void Initialize() {}
+    virtual void Finalize() {}
+    virtual void First() { m_recNo = 0; }
+    virtual void Next() { ++m_recNo; }
+    bool Eof() const { return m_recNo >= RecordCount(); }
+    int RecNo() const { return m_recNo; }
+    virtual int RecordCount() const { return 0; }
+    virtual QStringList FieldNames() const { return {}; }
+    // The current record's value of `field` (names compare without case) and the field's
+    // kind (Integer, Float, String, Boolean, DateTime); false when the set has no such field.
+    virtual bool FieldValue(const QString& field, Variant& value, Variant::Type& kind) const;
+
+    // Every data set of the process that belongs to no report tree: the ones a program made.
+    static QList<TfrxDataSet*> ProgramDataSets();
+
+protected:
+    int m_recNo = 0;
 
 private:
     QString m_userName;
@@ -1446,6 +1660,29 @@ public:
     // "CopyName#", refilled by Clear.
     const QStringList& BuiltInNames() const { return m_builtInNames; }
 
+    // --- preparation (frxClass_prepare.cpp) ---
+    // Prepares the template into the report's store: data-set check, template kept aside and
+    // restored, script, engine run. Errors are shown by EngineOptions.NewSilentMode; false when
+    // there were any.
+    bool Prepare(bool clearLastReport = true);
+    // Opens the preview on the report and has the report prepared into it (50 ms later, by the
+    // timer, unless OldStyleProgress). Raises when no preview window is installed.
+    void ShowReport(bool clearLastReport = true);
+    // Opens the preview on the pages prepared so far.
+    void ShowPrepared();
+    // Called by the store and the print job around a long operation; they fire the progress
+    // events, drive the progress window and tell the preview. Nothing at all in thread-safe mode.
+    void ProgressStart(TfrxProgressType kind);
+    void ProgressStep(TfrxProgressType kind, int progress);
+    void ProgressStop(TfrxProgressType kind);
+    // The data set of that user name (without case): one in the report's tree, else one the
+    // program made; null when none.
+    TfrxDataSet* GetDataSet(const QString& userName);
+    // True while Prepare reads the template back; the prepared pages and the engine's state
+    // stay as they are.
+    bool IsReloading() const { return m_reloading; }
+    // --- end of preparation ---
+
     // Preparation errors: sorted, a text that is already there (in any case) is not added.
     const QStringList& Errors() const { return m_errors; }
     void AddError(const QString& text);
@@ -1527,6 +1764,10 @@ private:
     QStringList m_errors;
     QTimer* m_timer = nullptr;
     std::unique_ptr<TfrxReportRuntime> m_runtime;
+    bool m_reloading = false;
+    // The timer's tick prepares the report (frxClass_prepare.cpp).
+    void TimerTick();
+    void ShowErrors();
 };
 
 // Class registry: creates a component from its class name.

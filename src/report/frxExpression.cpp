@@ -102,11 +102,23 @@ void TfrxReportEvaluation::BindNames() {
         report->Variables().Set(a[0].ToString(), a[1]);
         return Variant::Null();
     });
-    // Aggregates add up values of data bands; a report without data bands has none to give.
+    // The preparation engine and the outline of the prepared pages, when the report has them.
+    if (auto* engine = dynamic_cast<QObject*>(report->Runtime().Engine())) {
+        m_script.AddObject(Q("Engine"), engine);
+        QObject* outline = nullptr;
+        if (TfrxCustomPreviewPages* pages = report->Runtime().PreviewPages())
+            outline = dynamic_cast<QObject*>(pages->Outline());
+        if (!outline)
+            outline = engine->findChild<QObject*>(Q("Outline"), Qt::FindDirectChildrenOnly);
+        if (outline)
+            m_script.AddObject(Q("Outline"), outline);
+    }
+    // Aggregates are not built yet; a template that uses one is told so.
     for (const char* name : {"SUM", "AVG", "MIN", "MAX", "COUNT"}) {
         const QString n = Q(name);
         m_script.AddFunction(n, 1, 3, [n](const QList<Variant>&) -> Variant {
-            throw ScriptError(Q("%1 needs a data band; this report has none").arg(n));
+            QString text = frxGet(Q("enAggregates"));
+            throw ScriptError(text.replace(Q("%s"), n));
         });
     }
 }
@@ -146,11 +158,13 @@ bool frxResolveName(TfrxReport* report, const QString& name, Variant& value) {
         const QString dataSet = name.left(dq);
         QString field = name.mid(dq + 2);
         const qsizetype endQuote = field.indexOf(QLatin1Char('"'));
+        // Only the whole text names a field: in `DS."F" + 1` the sum is an expression.
+        const bool whole = endQuote < 0 || field.mid(endQuote + 1).trimmed().isEmpty();
         if (endQuote >= 0)
             field.truncate(endQuote);
         Variant v;
         Variant::Type kind = Variant::Type::Null;
-        if (e->DataField(dataSet, field, v, kind)) {
+        if (whole && e->DataField(dataSet, field, v, kind)) {
             if (v.IsNull() && report->EngineOptions()->ConvertNulls()) {
                 if (kind == Variant::Type::Integer || kind == Variant::Type::Float)
                     v = Variant(0);

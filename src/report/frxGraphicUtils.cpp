@@ -47,7 +47,7 @@ bool TfrxDrawText::Busy() {
 
 void TfrxDrawText::SetFont(const QFont& font, const QColor& color, int charset) {
     if (font.pixelSize() > 0)
-        m_fontSize = frxRoundEven(font.pixelSize() * 72.0L / ScreenDpi);
+        m_fontSize = frxPointsFromPixels(font.pixelSize(), ScreenDpi);
     else
         m_fontSize = frxRoundEven(font.pointSizeF());
     m_font.Name = font.family();

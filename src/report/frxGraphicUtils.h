@@ -21,6 +21,13 @@ inline int frxRoundEven(long double v) {
     return static_cast<int>(std::nearbyintl(v));
 }
 
+// The one rule for a font's size in whole points from its height in pixels (negative: the em
+// height): the model's TfrxFont::Size and the layout's font size both use it, so a font keeps
+// its size through a prepared page's Font.Size and back.
+inline int frxPointsFromPixels(int height, int pixelsPerInch = 96) {
+    return frxRoundEven(static_cast<long double>(height) * 72 / pixelsPerInch);
+}
+
 class TfrxDrawText {
 public:
     // Same order as the text object's haLeft.. and vaTop.. values.

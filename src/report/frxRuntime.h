@@ -15,6 +15,7 @@
 #include <memory>
 
 class QIODevice;
+struct QMetaObject;
 class TfrxComponent;
 class TfrxBand;
 class TfrxView;
@@ -133,7 +134,30 @@ public:
 class TfrxCustomEngine {
 public:
     virtual ~TfrxCustomEngine() = default;
+
+    // The virtual operations in slot order (report/frxEngine implements them; the defaults
+    // serve engines made for tests).
+    // Ends the current page: the report summary when the page run finished, the page footer
+    // at PageHeight less its height, the overlay.
+    virtual void EndPage() {}
+    virtual void NewColumn() {}
+    // Ends the current page and begins the next one with its header bands.
+    virtual void NewPage() {}
+    virtual void ShowBand(TfrxBand*) {}
+    // The first band of that class on the current template page; nothing when none.
+    virtual void ShowBand(const QMetaObject*) {}
+    virtual long double HeaderHeight() { return 0; }
+    virtual long double FooterHeight() { return 0; }
+    // PageHeight - FooterHeight - CurY (px).
+    virtual long double FreeSpace() { return PageHeight - FooterHeight() - CurY; }
+    virtual Variant GetAggregateValue(const QString&) { return Variant::Null(); }
+    // Prepares the report's pages into its store; false when it stopped before running
+    // (errors found first); errors raised while running propagate.
     virtual bool Run() = 0;
+
+    // The report's EngineOptions.DoublePass.
+    bool DoublePass() const;
+    TfrxReport* Report = nullptr;
 
     // Published state.
     int CurColumn = 0;

@@ -457,6 +457,10 @@ Val Binary(BinOp op, const Val& a, const Val& b, Lang lang) {
 void Runner::Step() {
     if (stepLimit > 0 && ++steps > stepLimit)
         Fail(Q("The script ran too long and was stopped"));
+    // An expression's program runs with the report's program as its parent.
+    for (const TfrxScript* s = script; s; s = s->Parent())
+        if (s->IsTerminated())
+            Fail(Q("The script was stopped"));
 }
 
 Val Runner::Eval(const Node& n) {
@@ -832,6 +836,7 @@ bool TfrxScript::SetVariable(const QString& name, const Variant& value) {
 
 bool TfrxScript::Compile(const QString& language, const QString& text) {
     m_program.reset();
+    m_terminated = false;
     m_errorPos.clear();
     m_errorMsg.clear();
     m_language = language;
@@ -933,6 +938,31 @@ bool TfrxScript::CallFunction(const QString& name, const QList<Variant>& args, V
         if (v.IsArray())
             Runner::Fail(Q("An array is not a value here"));
         result = v.IsObject() ? Variant(ObjectName(v.obj.data())) : v.v;
+    });
+}
+
+bool TfrxScript::CallEvent(const QString& name, QObject* sender, QString* error) {
+    const int index = m_program ? m_program->functionIndex.value(Key(name), -1) : -1;
+    if (index < 0) {
+        if (error)
+            *error = Q("Unknown function: %1").arg(name);
+        return false;
+    }
+    std::shared_ptr<Program> keep = m_program;
+    Runner r{this};
+    r.stepLimit = m_stepLimit;
+    r.lang = keep->lang;
+    return Guarded(this, error, [&] {
+        RunInit(r, *keep);
+        std::vector<Val> a;
+        if (keep->functions[size_t(index)].params == 1) {
+            Val v;
+            v.obj = sender;
+            a.push_back(std::move(v));
+        }
+        Node at(Node::UserCall, 0, 0);
+        at.name = name;
+        r.CallUser(this, index, a, at);
     });
 }
 

@@ -80,6 +80,12 @@ public:
     void SetRunning(bool running) { m_runningMain = running; }
 
     bool HasFunction(const QString& name) const;
+    // Runs an event procedure of the compiled program: with `sender` as its argument when it
+    // takes one, without arguments when it takes none.
+    bool CallEvent(const QString& name, QObject* sender, QString* error = nullptr);
+    // Stops a running program at its next step (the user cancelled); the next Compile clears it.
+    void Terminate() { m_terminated = true; }
+    bool IsTerminated() const { return m_terminated; }
     // Runs a function of the compiled program with the given arguments.
     bool CallFunction(const QString& name, const QList<Variant>& args, Variant& result,
                       QString* error = nullptr);
@@ -116,5 +122,6 @@ private:
     QString m_errorPos;
     QString m_errorMsg;
     bool m_runningMain = false;
+    bool m_terminated = false;
     long long m_stepLimit = 100'000'000;
 };

@@ -214,7 +214,8 @@ TEST(ExpressionContent, RunTimeErrorsBecomeErrorTexts) {
     EXPECT_EQ(f.Evaluate(), S("raised: Memo1: Error in expression '1/0': Division by zero"));
     Fixture g(S("[SUM(1)]"));
     EXPECT_EQ(g.Evaluate(),
-              S("raised: Memo1: Error in expression 'SUM(1)': SUM needs a data band; this report has none"));
+              S("raised: Memo1: Error in expression 'SUM(1)': Aggregate functions are not supported "
+                "yet (SUM)"));
 }
 
 TEST(ExpressionCalc, CacheSharesCaseVariantsAndUsesItsLanguage) {

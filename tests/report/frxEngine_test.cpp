@@ -1,0 +1,615 @@
+// Preparation: the worksheet's page, template restore, errors and their display, page sizes,
+// stretching, and the bands of a multi-page report over data sets.
+
+#include "report/frxEngine.h"
+
+#include "preview/frxXMLSerializer.h"
+#include "report/frxDataSets.h"
+#include "report/frxExpression.h"
+#include "report/frxScript.h"
+
+#include "RecordingStore.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QMessageBox>
+#include <QStandardItemModel>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace frxClass;
+
+namespace {
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+void SetFont(TfrxComponent* c, int pixels, bool bold) {
+    TfrxFont font;
+    font.SetName(S("Arial"));
+    font.SetHeight(-pixels);
+    font.SetStyle(bold ? TFontStyles(fsBold) : TFontStyles());
+    c->SetFont(&font);
+}
+
+TfrxMemoView* AddMemo(TfrxComponent* parent, const char* name, long double l, long double t,
+                      long double w, long double h, const char* text) {
+    auto* m = new TfrxMemoView(parent);
+    m->SetName(S(name));
+    m->SetBounds(l, t, w, h);
+    m->SetText(S(text));
+    return m;
+}
+
+template <class Band>
+Band* AddBand(TfrxReportPage* page, const char* name, long double top, long double height) {
+    auto* b = new Band(page);
+    b->SetName(S(name));
+    b->SetBounds(0, top, 0, height);
+    return b;
+}
+
+// The worksheet's template: a data page and one A4 page with seven text objects.
+void BuildWorksheet(TfrxReport& report) {
+    auto* data = new TfrxDataPage(&report);
+    data->SetName(S("Data"));
+    auto* page = new TfrxReportPage(&report);
+    page->SetName(S("Page1"));
+    struct M {
+        const char* name;
+        long double l, t, w, h;
+        const char* text;
+    } memos[] = {
+        {"Memo1", 18.89762559, 196.53551118, 151.1812, 827.71707, "[var1]"},
+        {"Memo6", 56.69295, 158.74026, 710.55164, 30.23624, "[var6]"},
+        {"Memo7", 260.78757, 79.37013, 306.14193, 34.01577, "[var7]"},
+        {"Memo2", 170.07885, 196.53556, 151.1812, 827.71707, "[var2]"},
+        {"Memo3", 321.26005, 196.53556, 151.1812, 827.71707, "[var3]"},
+        {"Memo4", 472.44125, 196.53556, 151.1812, 827.71707, "[var4]"},
+        {"Memo5", 623.62245, 196.53556, 151.1812, 827.71707, "[var5]"},
+    };
+    for (const M& m : memos) {
+        TfrxMemoView* memo = AddMemo(page, m.name, m.l, m.t, m.w, m.h, m.text);
+        memo->DisplayFormat()->SetDecimalSeparator(S("."));
+        const bool column = m.name[4] >= '1' && m.name[4] <= '5';
+        if (column) {
+            SetFont(memo, 19, false);
+            memo->SetHAlign(haRight);
+            memo->SetLineSpacing(20);
+            memo->SetStretchMode(smMaxHeight);
+            memo->SetAutoWidth(true);
+            memo->SetSuppressRepeated(true);
+        } else {
+            SetFont(memo, m.name[4] == '7' ? 27 : 16, true);
+        }
+    }
+    for (int i = 1; i <= 7; ++i)
+        report.Variables().Add(S(" var%1").arg(i).trimmed().prepend(QLatin1Char(' ')));
+}
+
+QString Column(int n) {
+    QString s;
+    for (int r = 0; r < 4; ++r)
+        s += S("%1 + %2 = %3    \r").arg(10 * n + r).arg(r + 1).arg(10 * n + 2 * r + 1);
+    return s;
+}
+
+QByteArray Saved(const TfrxComponent& c) {
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    c.SaveToStream(b, true);
+    return b.data();
+}
+
+// A text object that needs a given height, whatever its text.
+class NeedMemo : public TfrxMemoView {
+    Q_OBJECT
+    Q_PROPERTY(double Need READ Need WRITE SetNeed)
+public:
+    Q_INVOKABLE explicit NeedMemo(QObject* owner = nullptr) : TfrxMemoView(owner) {}
+    double Need() const { return m_need; }
+    void SetNeed(double v) { m_need = v; }
+    long double CalcHeight() override { return m_need; }
+
+private:
+    double m_need = 0;
+};
+
+class Engine : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        frxInstallXMLSerializer();
+        frxInstallEngine();
+        TfrxRuntimeFactory f = frxRuntimeFactory();
+        f.CreatePreviewPages = [](TfrxReport* r) -> std::unique_ptr<TfrxCustomPreviewPages> {
+            return std::make_unique<RecordingStore>(r);
+        };
+        frxSetRuntimeFactory(f);
+    }
+    void SetUp() override {
+        report.EngineOptions()->SetNewSilentMode(simSilent);
+        report.OnGetValue = [this](const QString& name, Variant& value) {
+            ++asked[name];
+            if (answers.contains(name))
+                value = answers.value(name);
+        };
+    }
+    RecordingStore& Store() { return *static_cast<RecordingStore*>(report.Runtime().PreviewPages()); }
+    const QList<ObjectRecord>& PageObjects(int page) { return Store().pages.at(page); }
+    // The records of one class on a page.
+    QList<ObjectRecord> Of(int page, const char* cls) {
+        QList<ObjectRecord> out;
+        for (const ObjectRecord& r : PageObjects(page))
+            if (r.cls == S(cls))
+                out.append(r);
+        return out;
+    }
+    TfrxReportPage* NewPage(long double margin = 0) {
+        auto* page = new TfrxReportPage(&report);
+        page->SetName(S("Page%1").arg(report.PagesCount()));
+        page->SetLeftMargin(margin);
+        page->SetRightMargin(margin);
+        page->SetTopMargin(margin);
+        page->SetBottomMargin(margin);
+        return page;
+    }
+
+    TfrxReport report;
+    QHash<QString, int> asked;
+    QHash<QString, Variant> answers;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The worksheet's page
+
+TEST_F(Engine, WorksheetPreparesToOnePageAskingEachNameOnce) {
+    BuildWorksheet(report);
+    for (int n = 1; n <= 5; ++n)
+        answers[S("var%1").arg(n)] = Variant(Column(n));
+    answers[S("var6")] = Variant(S("题数：20      姓名"));
+    answers[S("var7")] = Variant(S("数  学  运  算  练  习"));
+
+    ASSERT_TRUE(report.Prepare(true)) << report.Errors().join(S("\n")).toStdString();
+    ASSERT_EQ(Store().PageCount(), 1);
+    for (int n = 1; n <= 7; ++n)
+        EXPECT_EQ(asked.value(S("var%1").arg(n)), 1) << "var" << n;
+
+    const QList<ObjectRecord> memos = Of(0, "TfrxMemoView");
+    QStringList order;
+    for (const ObjectRecord& r : memos)
+        order << r.name;
+    EXPECT_EQ(order, (QStringList{S("Memo1"), S("Memo6"), S("Memo7"), S("Memo2"), S("Memo3"),
+                                  S("Memo4"), S("Memo5")}));
+    // The columns end at the lowest bottom; the one whose top is a hair higher grows by it.
+    const long double bottom = 196.53556L + 827.71707L;
+    for (const ObjectRecord& r : memos) {
+        if (r.name == S("Memo6") || r.name == S("Memo7"))
+            continue;
+        EXPECT_NEAR(static_cast<double>(r.top + r.height), static_cast<double>(bottom), 1e-9)
+            << r.name.toStdString();
+    }
+    EXPECT_NEAR(static_cast<double>(memos[0].height), 827.71707 + 0.00004882, 1e-9);
+    EXPECT_EQ(memos[1].text, S("题数：20      姓名"));
+    EXPECT_EQ(memos[0].text.split(QLatin1Char('\n')).first(), S("10 + 1 = 11    "));
+    EXPECT_NEAR(static_cast<double>(report.Runtime().Engine()->PageHeight), 1122.52041, 1e-9);
+    EXPECT_NEAR(static_cast<double>(report.Runtime().Engine()->PageWidth), 793.7013, 1e-9);
+}
+
+TEST_F(Engine, TwoPreparationsGiveTheSameOutputAndLeaveTheTemplateAlone) {
+    BuildWorksheet(report);
+    for (int n = 1; n <= 7; ++n)
+        answers[S("var%1").arg(n)] = Variant(Column(n));
+    const QByteArray before = Saved(report);
+    ASSERT_TRUE(report.Prepare(true));
+    const auto first = Store().pages;
+    ASSERT_TRUE(report.Prepare(true));
+    EXPECT_EQ(Store().pages, first) << "cleared and prepared afresh, not accumulated";
+    EXPECT_EQ(Saved(report), before);
+    auto* memo = qobject_cast<TfrxMemoView*>(report.FindObject(S("Memo1")));
+    ASSERT_TRUE(memo);
+    EXPECT_EQ(memo->Text(), S("[var1]\r\n"));
+    EXPECT_TRUE(memo->LastValue.IsNull()) << "the template's repeat memory starts over";
+}
+
+TEST_F(Engine, FailingExpressionGivesItsErrorAndOneEmptyPage) {
+    BuildWorksheet(report);
+    for (int n = 1; n <= 7; ++n)
+        answers[S("var%1").arg(n)] = Variant(S("x"));
+    qobject_cast<TfrxMemoView*>(report.FindObject(S("Memo2")))->SetText(S("[1 div 0]"));
+    EXPECT_FALSE(report.Prepare(true));
+    ASSERT_EQ(report.Errors().size(), 1);
+    EXPECT_TRUE(report.Errors()[0].startsWith(S("Memo2: Error in expression '1 div 0': ")))
+        << report.Errors()[0].toStdString();
+    ASSERT_EQ(Store().PageCount(), 1) << "the page was started";
+    EXPECT_TRUE(PageObjects(0).isEmpty()) << "the band was never appended";
+    EXPECT_FALSE(report.Runtime().Engine()->Running);
+    EXPECT_TRUE(report.CurrentObjectName.isEmpty());
+}
+
+// A template whose third object fails comes back byte for byte, whatever preparation did
+// to the objects before the failure (texts evaluated, heights stretched, bounds aligned).
+TEST_F(Engine, TemplateIsRestoredByteForByteAfterAFailure) {
+    TfrxReportPage* page = NewPage(10);
+    TfrxMemoView* a = AddMemo(page, "MemoA", 10, 10, 200, 20, "[var1] and more text to wrap");
+    a->SetStretchMode(smActualHeight);
+    a->SetSuppressRepeated(true);
+    AddMemo(page, "MemoB", 10, 40, 100, 20, "[var2]")->SetAlign(baWidth);
+    AddMemo(page, "MemoC", 10, 70, 100, 20, "[Missing(1)]");
+    AddMemo(page, "MemoD", 10, 100, 100, 20, "[var2]");
+    report.ReportOptions()->SetPassword(S("secret"));
+    answers[S("var1")] = Variant(S("a long value that wraps onto several lines in its box"));
+    answers[S("var2")] = Variant(S("b"));
+    const QByteArray before = Saved(report);
+
+    EXPECT_FALSE(report.Prepare(true));
+    EXPECT_EQ(Saved(report), before);
+    EXPECT_EQ(report.ReportOptions()->Password(), S("secret"));
+    ASSERT_FALSE(report.Errors().isEmpty());
+    EXPECT_TRUE(report.Errors()[0].startsWith(S("MemoC: "))) << report.Errors()[0].toStdString();
+}
+
+TEST_F(Engine, ErrorDisplayFollowsTheSilentMode) {
+    TfrxReportPage* page = NewPage();
+    AddMemo(page, "Memo1", 0, 0, 100, 20, "[1 div 0]");
+    const QString expected = S("The following error(s) have occured:\r\nMemo1: Error in "
+                               "expression '1 div 0': ");
+
+    report.EngineOptions()->SetNewSilentMode(simReThrow);
+    try {
+        report.Prepare(true);
+        ADD_FAILURE() << "simReThrow raises";
+    } catch (const TfrxException& e) {
+        EXPECT_TRUE(e.Message().startsWith(expected)) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().endsWith(S("\r\n")));
+    }
+
+    report.EngineOptions()->SetNewSilentMode(simMessageBoxes);
+    QString title, text;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                title = box->windowTitle();
+                text = box->text();
+                box->accept();
+            }
+    });
+    closer.start(10);
+    EXPECT_FALSE(report.Prepare(true));
+    EXPECT_EQ(title, S("Error"));
+    EXPECT_TRUE(text.startsWith(expected)) << text.toStdString();
+}
+
+TEST_F(Engine, ScriptThatDoesNotCompileStopsBeforeAnyPage) {
+    NewPage();
+    report.SetScriptText({S("begin"), S("  x := ;"), S("end.")});
+    EXPECT_FALSE(report.Prepare(true));
+    ASSERT_EQ(report.Errors().size(), 1);
+    EXPECT_TRUE(report.Errors()[0].startsWith(S("Script error at 2:"))) << report.Errors()[0].toStdString();
+    EXPECT_EQ(Store().PageCount(), 0);
+}
+
+TEST_F(Engine, MissingDataSetsAreNamed) {
+    NewPage();
+    report.Datasets() << S("Orders") << S("Customers");
+    EXPECT_FALSE(report.Prepare(true));
+    EXPECT_EQ(report.Errors(), (QStringList{S("Dataset \"Customers\" does not exist"),
+                                            S("Dataset \"Orders\" does not exist")}));
+    EXPECT_FALSE(Store().calls.contains(S("PrepareStart"))) << "nothing ran";
+}
+
+TEST_F(Engine, PageHeightFromPaperAndMargins) {
+    struct Row {
+        long double margin;
+        double height, width;
+    } rows[] = {{0, 1122.52041, 793.7013}, {10, 1046.92981, 718.1107}};
+    for (const Row& r : rows) {
+        TfrxReport rep;
+        auto* page = new TfrxReportPage(&rep);
+        page->SetName(S("Page1"));
+        page->SetLeftMargin(r.margin);
+        page->SetRightMargin(r.margin);
+        page->SetTopMargin(r.margin);
+        page->SetBottomMargin(r.margin);
+        rep.EngineOptions()->SetNewSilentMode(simSilent);
+        ASSERT_TRUE(rep.Prepare(true));
+        EXPECT_NEAR(static_cast<double>(rep.Runtime().Engine()->PageHeight), r.height, 1e-9);
+        EXPECT_NEAR(static_cast<double>(rep.Runtime().Engine()->PageWidth), r.width, 1e-9);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stretching on a band
+
+TEST_F(Engine, MaxHeightObjectsEndAtTheLowestBottom) {
+    frxRegisterClass(&NeedMemo::staticMetaObject);
+    struct Row {
+        const char* name;
+        double need; // what the 100-high object at top 0 needs
+        double expected;
+    } rows[] = {
+        {"bottoms 100 and 150 both end at 150", 40, 150},
+        {"one needing 200 takes both to 200", 200, 200},
+    };
+    for (const Row& r : rows) {
+        TfrxReport rep;
+        rep.EngineOptions()->SetNewSilentMode(simSilent);
+        auto* page = new TfrxReportPage(&rep);
+        page->SetName(S("Page1"));
+        auto* m1 = new NeedMemo(page);
+        m1->SetName(S("Memo1"));
+        m1->SetBounds(0, 0, 100, 100);
+        m1->SetNeed(r.need);
+        auto* m2 = new NeedMemo(page);
+        m2->SetName(S("Memo2"));
+        m2->SetBounds(200, 50, 100, 100);
+        m2->SetNeed(10);
+        for (TfrxMemoView* m : {static_cast<TfrxMemoView*>(m1), static_cast<TfrxMemoView*>(m2)})
+            m->SetStretchMode(smMaxHeight);
+        ASSERT_TRUE(rep.Prepare(true)) << r.name;
+        auto* store = static_cast<RecordingStore*>(rep.Runtime().PreviewPages());
+        const auto& objs = store->pages.at(0);
+        ASSERT_EQ(objs.size(), 3) << r.name;
+        EXPECT_EQ(static_cast<double>(objs[1].top + objs[1].height), r.expected) << r.name;
+        EXPECT_EQ(static_cast<double>(objs[2].top + objs[2].height), r.expected) << r.name;
+        EXPECT_EQ(static_cast<double>(m1->Height()), 100) << "the template keeps its height";
+    }
+}
+
+TEST_F(Engine, ActualHeightNeverShrinksAndInvisibleObjectsCountButAreNotEvaluated) {
+    TfrxReportPage* page = NewPage();
+    auto* band = AddBand<TfrxReportTitle>(page, "Title", 0, 40);
+    band->SetStretched(true);
+    AddMemo(band, "Short", 0, 0, 300, 80, "[var1]")->SetStretchMode(smActualHeight);
+    auto* hidden = AddMemo(band, "Hidden", 0, 0, 300, 120, "[var2]");
+    hidden->SetVisible(false);
+    answers[S("var1")] = Variant(S("one line"));
+    ASSERT_TRUE(report.Prepare(true));
+    EXPECT_EQ(asked.value(S("var2")), 0) << "an invisible object is not evaluated";
+    const auto titles = Of(0, "TfrxReportTitle");
+    ASSERT_EQ(titles.size(), 1);
+    EXPECT_EQ(static_cast<double>(titles[0].height), 120) << "the invisible object's bottom counts";
+    const auto memos = Of(0, "TfrxMemoView");
+    ASSERT_EQ(memos.size(), 1) << "only the visible object is on the page";
+    EXPECT_EQ(static_cast<double>(memos[0].height), 80) << "smActualHeight never shrinks";
+}
+
+TEST_F(Engine, StretchedObjectShiftsTheObjectsBelowAndTheBandPushesTheNextOne) {
+    TfrxReportPage* page = NewPage();
+    auto* data = AddBand<TfrxMasterData>(page, "Data", 100, 30);
+    data->SetRowCount(2);
+    data->SetStretched(true);
+    auto* body = AddMemo(data, "Body", 0, 0, 120, 20, "[var1]");
+    body->SetStretchMode(smActualHeight);
+    AddMemo(data, "Below", 0, 22, 120, 8, "below");
+    auto* beside = AddMemo(data, "Beside", 200, 22, 120, 8, "beside");
+    beside->SetShiftMode(smWhenOverlapped);
+    AddMemo(data, "Pinned", 0, 25, 50, 5, "pinned")->SetShiftMode(smDontShift);
+    answers[S("var1")] = Variant(S("1\r2\r3\r4\r5"));
+
+    ASSERT_TRUE(report.Prepare(true));
+    const auto bands = Of(0, "TfrxMasterData");
+    ASSERT_EQ(bands.size(), 2);
+    const auto memos = Of(0, "TfrxMemoView");
+    ASSERT_EQ(memos.size(), 8);
+    const long double grown = memos[0].height - 20;
+    ASSERT_GT(static_cast<double>(grown), 20);
+    EXPECT_NEAR(static_cast<double>(memos[1].top - bands[0].top), static_cast<double>(22 + grown), 1e-6);
+    EXPECT_NEAR(static_cast<double>(memos[2].top - bands[0].top), 22, 1e-6) << "not under Body";
+    EXPECT_NEAR(static_cast<double>(memos[3].top - bands[0].top), 25, 1e-6) << "smDontShift";
+    EXPECT_NEAR(static_cast<double>(bands[0].height), static_cast<double>(30 + grown), 1e-6);
+    EXPECT_NEAR(static_cast<double>(bands[1].top), static_cast<double>(bands[0].top + bands[0].height), 1e-9)
+        << "the next record starts below the stretched one";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bands over data
+
+namespace {
+
+// A user data set of `rows` customers with the fields Name and Id.
+std::unique_ptr<TfrxUserDataSet> Customers(int rows) {
+    auto ds = std::make_unique<TfrxUserDataSet>();
+    ds->SetUserName(S("Customers"));
+    ds->Fields = {S("Name"), S("Id")};
+    ds->RangeEndCount = rows;
+    TfrxUserDataSet* p = ds.get();
+    ds->OnGetValue = [p](const QString& field, Variant& value) {
+        if (field == S("Name"))
+            value = Variant(S("Customer %1").arg(p->RecNo() + 1));
+        else
+            value = Variant(p->RecNo() + 1);
+    };
+    return ds;
+}
+
+} // namespace
+
+TEST_F(Engine, ListOverPagesWithHeaderFooterTitleAndSummary) {
+    auto ds = Customers(25);
+    TfrxReportPage* page = NewPage(10); // 1046.92981 px high
+    AddMemo(AddBand<TfrxReportTitle>(page, "Title", 0, 50), "TitleText", 0, 0, 300, 20, "Customers");
+    AddMemo(AddBand<TfrxPageHeader>(page, "Head", 60, 30), "HeadText", 0, 0, 300, 20,
+            "Page [Page#]");
+    auto* data = AddBand<TfrxMasterData>(page, "Data", 100, 100);
+    data->SetDataSetName(S("Customers"));
+    AddMemo(data, "Name", 0, 0, 300, 20, "[Line]. [Customers.\"Name\"]");
+    AddMemo(AddBand<TfrxReportSummary>(page, "Summary", 300, 40), "End", 0, 0, 300, 20, "end");
+    auto* footer = AddBand<TfrxPageFooter>(page, "Foot", 400, 25);
+    AddMemo(footer, "FootText", 0, 0, 300, 20, "footer [Page#]");
+
+    ASSERT_TRUE(report.Prepare(true)) << report.Errors().join(S("\n")).toStdString();
+    // Page 1: title 50 + header 30 leaves 1046.92981 - 25 - 80 = 941.9 for 9 records;
+    // later pages: 30 header, 991.9 for 9 records; 25 records -> 9 + 9 + 7, then the summary.
+    ASSERT_EQ(Store().PageCount(), 3);
+    QList<int> perPage;
+    for (int p = 0; p < 3; ++p)
+        perPage << Of(p, "TfrxMasterData").size();
+    EXPECT_EQ(perPage, (QList<int>{9, 9, 7}));
+    EXPECT_EQ(Of(0, "TfrxReportTitle").size(), 1);
+    EXPECT_EQ(Of(1, "TfrxReportTitle").size(), 0) << "the title prints once";
+    for (int p = 0; p < 3; ++p) {
+        const auto heads = Of(p, "TfrxPageHeader");
+        ASSERT_EQ(heads.size(), 1) << "page " << p;
+        const auto feet = Of(p, "TfrxPageFooter");
+        ASSERT_EQ(feet.size(), 1) << "page " << p;
+        EXPECT_NEAR(static_cast<double>(feet[0].top), 1046.92981 - 25, 1e-9) << "footer at the bottom";
+    }
+    EXPECT_EQ(static_cast<double>(Of(0, "TfrxPageHeader")[0].top), 50) << "title before header";
+    EXPECT_EQ(static_cast<double>(Of(1, "TfrxPageHeader")[0].top), 0);
+    EXPECT_EQ(Of(2, "TfrxReportSummary").size(), 1);
+
+    QStringList texts;
+    for (int p = 0; p < 3; ++p)
+        for (const ObjectRecord& r : PageObjects(p))
+            if (r.name == S("Name") || r.name == S("HeadText") || r.name == S("FootText"))
+                texts << r.text;
+    EXPECT_EQ(texts.mid(0, 3), (QStringList{S("Page 1"), S("1. Customer 1"), S("2. Customer 2")}));
+    EXPECT_TRUE(texts.contains(S("10. Customer 10")));
+    const qsizetype page2 = texts.indexOf(S("Page 2"));
+    ASSERT_GE(page2, 0);
+    EXPECT_EQ(texts.at(page2 + 1), S("10. Customer 10")) << "page 2 starts with the 10th record";
+    EXPECT_EQ(texts.last(), S("footer 3"));
+}
+
+TEST_F(Engine, StartNewPageAndItemModelDataSet) {
+    QStandardItemModel model(3, 2);
+    model.setHorizontalHeaderLabels({S("Name"), S("Amount")});
+    for (int r = 0; r < 3; ++r) {
+        model.setItem(r, 0, new QStandardItem(S("Item %1").arg(r)));
+        auto* amount = new QStandardItem;
+        amount->setData(r * 10, Qt::DisplayRole);
+        model.setItem(r, 1, amount);
+    }
+    TfrxItemModelDataSet ds;
+    ds.SetUserName(S("Items"));
+    ds.SetModel(&model);
+    TfrxReportPage* page = NewPage();
+    auto* data = AddBand<TfrxMasterData>(page, "Data", 0, 20);
+    data->SetDataSetName(S("Items"));
+    data->SetStartNewPage(true);
+    AddMemo(data, "Row", 0, 0, 300, 20, "[Items.\"Name\"]: [<Items.\"Amount\"> + 1]");
+
+    ASSERT_TRUE(report.Prepare(true)) << report.Errors().join(S("\n")).toStdString();
+    ASSERT_EQ(Store().PageCount(), 3) << "no empty first page";
+    for (int p = 0; p < 3; ++p) {
+        const auto rows = Of(p, "TfrxMemoView");
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0].text, S("Item %1: %2").arg(p).arg(p * 10 + 1));
+    }
+}
+
+TEST_F(Engine, HeaderReprintedOnEachPageOfItsData) {
+    auto ds = Customers(6);
+    TfrxReportPage* page = NewPage();
+    auto* head = AddBand<TfrxHeader>(page, "Columns", 0, 20);
+    head->SetReprintOnNewPage(true);
+    AddMemo(head, "Caption", 0, 0, 100, 20, "Name");
+    auto* data = AddBand<TfrxMasterData>(page, "Data", 30, 400);
+    data->SetDataSetName(S("Customers"));
+    AddMemo(AddBand<TfrxFooter>(page, "Total", 500, 20), "Sum", 0, 0, 100, 20, "[Line#] rows");
+
+    ASSERT_TRUE(report.Prepare(true));
+    ASSERT_EQ(Store().PageCount(), 3); // 20 + 2 x 400 per page
+    for (int p = 0; p < 3; ++p) {
+        const auto heads = Of(p, "TfrxHeader");
+        ASSERT_EQ(heads.size(), 1) << "page " << p;
+        EXPECT_EQ(static_cast<double>(heads[0].top), 0);
+        EXPECT_EQ(Of(p, "TfrxMasterData").size(), 2);
+    }
+    const auto footers = Of(2, "TfrxFooter");
+    ASSERT_EQ(footers.size(), 1);
+    EXPECT_EQ(Of(2, "TfrxMemoView").last().text, S("6 rows"));
+}
+
+TEST_F(Engine, TwoPassReportKnowsItsPageCount) {
+    report.EngineOptions()->SetDoublePass(true);
+    TfrxReportPage* page = NewPage();
+    auto* data = AddBand<TfrxMasterData>(page, "Data", 0, 300);
+    data->SetRowCount(20);
+    AddMemo(data, "Row", 0, 0, 300, 20, "Page [Page#] of [Engine.TotalPages]");
+    ASSERT_TRUE(report.Prepare(true)) << report.Errors().join(S("\n")).toStdString();
+    ASSERT_EQ(Store().PageCount(), 7); // three 300-px records per 1122-px page
+    EXPECT_EQ(Of(2, "TfrxMemoView").first().text, S("Page 3 of 7"));
+    EXPECT_EQ(Store().calls.count(S("DiscardFirstPass")), 1);
+}
+
+TEST_F(Engine, UnsupportedFeaturesAreRefusedBeforeAnyOutput) {
+    struct Row {
+        const char* name;
+        std::function<void(TfrxReportPage*)> build;
+        const char* error;
+    } rows[] = {
+        {"group header", [](TfrxReportPage* p) { AddBand<TfrxGroupHeader>(p, "Group1", 0, 20); },
+         "Group1: groups are not supported yet"},
+        {"page columns", [](TfrxReportPage* p) { p->SetColumns(2); },
+         "Page0: columns are not supported yet"},
+        {"split band",
+         [](TfrxReportPage* p) { AddBand<TfrxMasterData>(p, "Data1", 0, 20)->SetAllowSplit(true); },
+         "Data1: splitting a band across pages is not supported yet"},
+        {"keep together",
+         [](TfrxReportPage* p) {
+             AddBand<TfrxMasterData>(p, "Data1", 0, 20)->SetKeepTogether(true);
+         },
+         "Data1: keeping bands together is not supported yet"},
+        {"sub-report",
+         [](TfrxReportPage* p) {
+             auto* s = new TfrxSubreport(AddBand<TfrxReportTitle>(p, "Title1", 0, 20));
+             s->SetName(S("Subreport1"));
+         },
+         "Subreport1: sub-reports are not supported yet"},
+        {"detail band", [](TfrxReportPage* p) { AddBand<TfrxDetailData>(p, "Detail1", 0, 20); },
+         "Detail1: detail data bands are not supported yet"},
+        {"plain band", [](TfrxReportPage* p) { AddBand<TfrxBand>(p, "Band1", 0, 20); },
+         "Band1: a band of class TfrxBand has no place on a report page"},
+        {"data set missing",
+         [](TfrxReportPage* p) { AddBand<TfrxMasterData>(p, "Data1", 0, 20)->SetDataSetName(S("Nope")); },
+         "Dataset \"Nope\" does not exist"},
+    };
+    for (const Row& r : rows) {
+        TfrxReport rep;
+        rep.EngineOptions()->SetNewSilentMode(simSilent);
+        auto* page = new TfrxReportPage(&rep);
+        page->SetName(S("Page0"));
+        r.build(page);
+        EXPECT_FALSE(rep.Prepare(true)) << r.name;
+        EXPECT_EQ(rep.Errors(), QStringList{S(r.error)}) << r.name;
+        EXPECT_EQ(rep.Runtime().PreviewPages()->PageCount(), 0) << r.name;
+    }
+}
+
+TEST_F(Engine, AggregatesAreRefusedWithAClearError) {
+    TfrxReportPage* page = NewPage();
+    AddBand<TfrxMasterData>(page, "Data1", 0, 20)->SetRowCount(2);
+    AddMemo(page, "Total", 0, 0, 100, 20, "[SUM(1)]");
+    EXPECT_FALSE(report.Prepare(true));
+    ASSERT_EQ(report.Errors().size(), 1);
+    EXPECT_TRUE(report.Errors()[0].contains(S("not supported"))) << report.Errors()[0].toStdString();
+}
+
+TEST_F(Engine, ScriptEventsSeeTheirObjectAndRunOnlyWhileRunning) {
+    TfrxReportPage* page = NewPage();
+    auto* data = AddBand<TfrxMasterData>(page, "Data1", 0, 20);
+    data->SetRowCount(3);
+    auto* memo = AddMemo(data, "Memo1", 0, 0, 100, 20, "[Line]");
+    memo->SetOnBeforePrint(S("MemoBefore"));
+    report.SetScriptText({S("var n: Integer;"),
+                          S("procedure MemoBefore(Sender: TfrxComponent);"),
+                          S("begin n := n + 1; Sender.Tag := n * 10; end;"),
+                          S("begin n := 0; end.")});
+    QList<int> tags;
+    report.OnAfterPrint = [&](TfrxReportComponent* c) {
+        if (c->Name() == S("Memo1"))
+            tags << c->Tag();
+    };
+    ASSERT_TRUE(report.Prepare(true)) << report.Errors().join(S("\n")).toStdString();
+    EXPECT_EQ(tags, (QList<int>{10, 20, 30}));
+    EXPECT_EQ(Of(0, "TfrxMemoView").size(), 3);
+}
+
+#include "frxEngine_test.moc"
