@@ -1,0 +1,177 @@
+#include "TestSupport.h"
+
+#include "app/CommandLine.h"
+#include "platform/GbkCodec.h"
+
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+QByteArray Line(const char* key, const char* value) {
+    return platform::Gbk(key) + '=' + value + "\r\n";
+}
+
+// A saved settings file: 50 problems, results to 200, first numbers to 100, second to 30,
+// every kind mixed, two decimal places, answers shown.
+QByteArray SavedFile() {
+    return "[Config]\r\n" + Line("结果", "4") + Line("题数", "11") + Line("数字1范围", "9") +
+           Line("数字2范围", "2") + Line("题型", "7") + Line("小数点", "2") +
+           Line("显示结果", "1");
+}
+
+QStringList Args(std::initializer_list<const char*> args) {
+    QStringList out{U("sumdrill")};
+    for (const char* a : args)
+        out << U(a);
+    return out;
+}
+
+struct Expect {
+    int problems, resultLimit, limit1, limit2, type, decimals;
+    bool answers;
+    int sheets;
+    bool answerKey;
+};
+
+struct ParseCase {
+    const char* name;
+    std::initializer_list<const char*> args;
+    bool savedFile;
+    Expect expect;
+};
+
+class CommandLineParse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(WriteFileBytes(saved, SavedFile()));
+    }
+    QTemporaryDir dir;
+    QString saved = dir.filePath(U("SystemConfig.ini"));
+    QString missing = dir.filePath(U("none/SystemConfig.ini"));
+};
+
+TEST_F(CommandLineParse, SettingsComeFromTheOptionsThenTheSavedFile) {
+    const ParseCase cases[] = {
+        {"saved file", {"--pdf", "a.pdf"}, true, {50, 200, 100, 30, 7, 2, true, 1, false}},
+        {"first start without a file", {"--pdf", "a.pdf"}, false,
+         {10, 10, 10, 10, 4, 0, false, 1, false}},
+        {"every option",
+         {"--pdf", "a.pdf", "--problems", "100", "--result-limit", "1000", "--operand1-limit",
+          "150", "--operand2-limit", "10", "--type", "3", "--decimals", "3", "--no-answers",
+          "--sheets", "30", "--answer-key"},
+         true, {100, 1000, 150, 10, 3, 3, false, 30, true}},
+        {"= form", {"--pdf=a.pdf", "--problems=20", "--answers"}, false,
+         {20, 10, 10, 10, 4, 0, true, 1, false}},
+        {"type by name", {"--pdf", "a.pdf", "--type", "mul-div"}, true,
+         {50, 200, 100, 30, 5, 2, true, 1, false}},
+        {"type by name, any case", {"--pdf", "a.pdf", "--type", "Division"}, true,
+         {50, 200, 100, 30, 3, 2, true, 1, false}},
+        {"type by the window's text", {"--pdf", "a.pdf", "--type", "加减乘混合+-x"}, true,
+         {50, 200, 100, 30, 6, 2, true, 1, false}},
+        {"most sheets", {"--pdf", "a.pdf", "--sheets", "1000"}, true,
+         {50, 200, 100, 30, 7, 2, true, 1000, false}},
+    };
+    for (const ParseCase& c : cases) {
+        const ::CommandLineParse p = commandline::Parse(Args(c.args), c.savedFile ? saved : missing);
+        ASSERT_TRUE(p.Ok()) << c.name << ": " << p.Error.toStdString();
+        const CommandLineOptions& o = p.Options;
+        EXPECT_EQ(o.Act, CommandLineOptions::Action::Pdf) << c.name;
+        EXPECT_EQ(o.PdfFile, U("a.pdf")) << c.name;
+        const WorksheetSettings& s = o.Settings;
+        const Expect& e = c.expect;
+        EXPECT_EQ(s.ProblemCount, e.problems) << c.name;
+        EXPECT_EQ(s.ResultLimit, e.resultLimit) << c.name;
+        EXPECT_EQ(s.Operand1Limit, e.limit1) << c.name;
+        EXPECT_EQ(s.Operand2Limit, e.limit2) << c.name;
+        EXPECT_EQ(s.ProblemType, e.type) << c.name;
+        EXPECT_EQ(s.DecimalPlaces, e.decimals) << c.name;
+        EXPECT_EQ(s.ShowAnswers, e.answers) << c.name;
+        EXPECT_EQ(o.Sheets, e.sheets) << c.name;
+        EXPECT_EQ(o.AnswerKey, e.answerKey) << c.name;
+    }
+    // Reading the defaults never writes the settings file.
+    EXPECT_EQ(ReadFileBytes(saved), SavedFile());
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+TEST_F(CommandLineParse, BadOptionsGiveOneLineNamingTheOptionAndWhatItAllows) {
+    const struct {
+        const char* name;
+        std::initializer_list<const char*> args;
+        const char* error;
+    } cases[] = {
+        {"count between the steps", {"--pdf", "a.pdf", "--problems", "15"},
+         "--problems must be one of 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, not \"15\""},
+        {"limit not in the list", {"--pdf", "a.pdf", "--result-limit", "250"},
+         "--result-limit must be one of 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 150, 200, 300, "
+         "500, 1000, not \"250\""},
+        {"limit as a word", {"--pdf", "a.pdf", "--operand2-limit", "ten"},
+         "--operand2-limit must be one of 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 150, 200, 300, "
+         "500, 1000, not \"ten\""},
+        {"type out of range", {"--pdf", "a.pdf", "--type", "8"},
+         "--type must be 0 to 7 or one of add, sub, mul, div, add-sub, mul-div, add-sub-mul, all, "
+         "not \"8\""},
+        {"decimals out of range", {"--pdf", "a.pdf", "--decimals", "4"},
+         "--decimals must be 0 to 3, not \"4\""},
+        {"no sheets", {"--pdf", "a.pdf", "--sheets", "0"}, "--sheets must be 1 to 1000, not \"0\""},
+        {"sheets with a blank", {"--pdf", "a.pdf", "--sheets", " 3"},
+         "--sheets must be 1 to 1000, not \" 3\""},
+        {"both answer options", {"--pdf", "a.pdf", "--answers", "--no-answers"},
+         "--answers and --no-answers exclude each other"},
+        {"worksheet option without --pdf", {"--sheets", "3"}, "--sheets needs --pdf FILE"},
+        {"unknown option", {"--pdf", "a.pdf", "--color"}, "Unknown option 'color'."},
+        {"missing value", {"--pdf"}, "Missing value after '--pdf'."},
+        {"stray argument", {"--pdf", "a.pdf", "b.pdf"}, "unexpected argument \"b.pdf\" (see --help)"},
+        {"settings file that is not there", {"--pdf", "a.pdf", "--settings", "/no/such.ini"},
+         "--settings: no such file \"/no/such.ini\""},
+    };
+    for (const auto& c : cases) {
+        const ::CommandLineParse p = commandline::Parse(Args(c.args), saved);
+        EXPECT_EQ(p.Error, U(c.error)) << c.name;
+        EXPECT_FALSE(p.Error.contains(QLatin1Char('\n'))) << c.name;
+    }
+}
+
+TEST_F(CommandLineParse, ASavedIndexOutsideItsListMustBeReplacedByAnOption) {
+    // The window would show that list without a selection; here the option takes its place.
+    ASSERT_TRUE(WriteFileBytes(saved, "[Config]\r\n" + Line("结果", "15") + Line("题型", "-1")));
+    ::CommandLineParse p = commandline::Parse(Args({"--pdf", "a.pdf"}), saved);
+    EXPECT_EQ(p.Error, U("the settings file holds no valid problem count (list index 15); give "
+                         "--problems (10, 20, 30, 40, 50, 60, 70, 80, 90, 100)"));
+    p = commandline::Parse(Args({"--pdf", "a.pdf", "--problems", "30"}), saved);
+    EXPECT_EQ(p.Error, U("the settings file holds no valid kind of problems (list index -1); "
+                         "give --type (0 to 7)"));
+    p = commandline::Parse(Args({"--pdf", "a.pdf", "--problems", "30", "--type", "add"}), saved);
+    ASSERT_TRUE(p.Ok()) << p.Error.toStdString();
+    EXPECT_EQ(p.Options.Settings.ProblemCount, 30);
+    EXPECT_EQ(p.Options.Settings.ProblemType, 0);
+    // --settings names another file.
+    p = commandline::Parse(Args({"--pdf", "a.pdf", "--settings", "x"}), saved);
+    EXPECT_FALSE(p.Ok());
+}
+
+TEST_F(CommandLineParse, ExitStatusAndWhereTheTextsGo) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    EXPECT_EQ(commandline::Run(Args({}), saved, o, e), std::nullopt) << "no arguments: the windows";
+
+    EXPECT_EQ(commandline::Run(Args({"--help"}), saved, o, e), commandline::ExitOk);
+    EXPECT_TRUE(out.contains(U("--pdf <file>")));
+    EXPECT_TRUE(out.contains(U("--answer-key")));
+    EXPECT_TRUE(out.contains(U("7  all, 加减乘除混合+-x÷")));
+    EXPECT_TRUE(err.isEmpty());
+
+    out.clear();
+    EXPECT_EQ(commandline::Run(Args({"--pdf", "a.pdf", "--decimals", "9"}), saved, o, e),
+              commandline::ExitUsage);
+    EXPECT_EQ(err, U("sumdrill: --decimals must be 0 to 3, not \"9\"\n"));
+    EXPECT_TRUE(out.isEmpty());
+}
+
+} // namespace
