@@ -315,7 +315,8 @@ CommandLineParse Parse(const QStringList& arguments, const QString& settingsFile
     return result;
 }
 
-void WriteWorksheetsPdf(const CommandLineOptions& options) {
+void WriteWorksheetsPdf(const CommandLineOptions& options,
+                        std::vector<worksheet::Worksheet>* drawn) {
     const WorksheetSettings& settings = options.Settings;
     // The mixed kinds alternate from the start, as after the main window's creation.
     U_Common::AddSubToggle = 1;
@@ -357,6 +358,8 @@ void WriteWorksheetsPdf(const CommandLineOptions& options) {
     pdf.Title = U("数学运算练习");
     if (!pages->Export(&pdf))
         throw platform::Error(U("the export was cancelled"));
+    if (drawn)
+        *drawn = std::move(sheets);
 }
 
 bool NeedsNoDisplay(int argc, char** argv) {

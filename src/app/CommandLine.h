@@ -9,8 +9,12 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class QTextStream;
+namespace worksheet {
+class Worksheet;
+}
 
 struct CommandLineOptions {
     enum class Action {
@@ -61,8 +65,10 @@ QString HelpText();
 bool NeedsNoDisplay(int argc, char** argv);
 
 // The sheets of `options`, prepared through the worksheet's print template and written to its
-// PDF file. Raises platform::Error when preparing or writing fails.
-void WriteWorksheetsPdf(const CommandLineOptions& options);
+// PDF file; `drawn`, when given, receives the sheets in their order. Raises platform::Error when
+// preparing or writing fails.
+void WriteWorksheetsPdf(const CommandLineOptions& options,
+                        std::vector<worksheet::Worksheet>* drawn = nullptr);
 
 // Start-up's hook, called once the application exists: nothing for a plain start (the main
 // window follows), otherwise the exit status after doing what the arguments ask. Messages go to

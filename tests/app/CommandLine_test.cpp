@@ -1,8 +1,14 @@
 #include "TestSupport.h"
 
 #include "app/CommandLine.h"
+#include "common/PdfTools.h"
+#include "platform/Error.h"
 #include "platform/GbkCodec.h"
+#include "worksheet/Worksheet.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -172,6 +178,125 @@ TEST_F(CommandLineParse, ExitStatusAndWhereTheTextsGo) {
               commandline::ExitUsage);
     EXPECT_EQ(err, U("sumdrill: --decimals must be 0 to 3, not \"9\"\n"));
     EXPECT_TRUE(out.isEmpty());
+}
+
+// The lines one sheet prints, in the order the page draws its objects: the first column, the
+// header line, the title, then columns two to five; blanks at line ends are not text.
+QStringList PrintedLines(const worksheet::Worksheet& sheet, bool answers) {
+    const int n = sheet.ProblemCount();
+    auto column = [&](int c) {
+        QStringList out;
+        for (int slot = c; slot <= n; slot += 5) {
+            const QByteArray text = answers ? sheet.AnswerText(slot) : sheet.QuestionText(slot);
+            out << platform::FromGbk(text).trimmed();
+        }
+        return out;
+    };
+    QStringList lines = column(1);
+    lines << U("题数：%1 姓名 年级 班级 用时 分数").arg(n) << U("数 学 运 算 练 习");
+    for (int c = 2; c <= 5; ++c)
+        lines << column(c);
+    return lines;
+}
+
+TEST(CommandLinePdf, ThirtySheetsThenTheSameSheetsWithTheirAnswers) {
+    QTemporaryDir dir;
+    CommandLineOptions o;
+    o.Act = CommandLineOptions::Action::Pdf;
+    o.PdfFile = dir.filePath(U("class.pdf"));
+    o.Settings = WorksheetSettings{40, 100, 50, 50, 7, 1, false};
+    o.Sheets = 30;
+    o.AnswerKey = true;
+    std::vector<worksheet::Worksheet> sheets;
+    commandline::WriteWorksheetsPdf(o, &sheets);
+    ASSERT_EQ(sheets.size(), 30u);
+
+    const auto sizes = pdftools::PageSizes(o.PdfFile);
+    ASSERT_EQ(sizes.size(), 60u);
+    for (const QSizeF& s : sizes) {
+        EXPECT_NEAR(s.width(), 210 * pdftools::kPtPerMm, 0.5);
+        EXPECT_NEAR(s.height(), 297 * pdftools::kPtPerMm, 0.5);
+    }
+    // The text of every page in drawing order; pages end with a form feed.
+    const QString text = pdftools::Run(
+        U("pdftotext"), {U("-raw"), o.PdfFile, U("-")});
+    QStringList pages = text.split(QLatin1Char('\f'));
+    ASSERT_GE(pages.size(), 60);
+    for (int p = 0; p < 60; ++p) {
+        const worksheet::Worksheet& sheet = sheets[size_t(p % 30)];
+        const bool key = p >= 30;
+        QStringList lines = pages[p].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (QString& l : lines)
+            l = l.simplified();
+        ASSERT_EQ(lines, PrintedLines(sheet, key)) << "page " << p + 1;
+    }
+    // Different sheets, each with its own problems.
+    EXPECT_NE(PrintedLines(sheets[0], false), PrintedLines(sheets[1], false));
+
+    for (const auto& f : pdftools::Fonts(o.PdfFile)) {
+        EXPECT_TRUE(f.Embedded) << f.Name.toStdString();
+        EXPECT_TRUE(f.Subset) << f.Name.toStdString();
+    }
+}
+
+// The program itself, as a teacher runs it: a shell, no display.
+class CommandLineProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = QDir(QCoreApplication::applicationDirPath()).filePath(U("sumdrill"));
+        ASSERT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
+        ASSERT_TRUE(WriteFileBytes(settings, SavedFile()));
+    }
+    struct Result {
+        int status = -1;
+        QString out, err;
+    };
+    Result Run(const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(U("DISPLAY"));
+        env.remove(U("WAYLAND_DISPLAY"));
+        env.remove(U("QT_QPA_PLATFORM"));
+        // Qt warns on every start without a runtime directory; a desktop session has one.
+        env.insert(U("XDG_RUNTIME_DIR"), runtime.path());
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        Result r;
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+            return r;
+        r.status = p.exitCode();
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    QString program;
+    QTemporaryDir dir, runtime;
+    QString settings = dir.filePath(U("SystemConfig.ini"));
+};
+
+TEST_F(CommandLineProcess, WritesTheFileOrSaysInOneLineWhyNot) {
+    const QString pdf = dir.filePath(U("out.pdf"));
+    Result r = Run({U("--pdf"), pdf, U("--settings"), settings, U("--sheets"), U("2"),
+                    U("--answer-key")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    EXPECT_EQ(pdftools::PageCount(pdf), 4);
+    // The saved settings: 50 problems with their answers, ten lines in each column.
+    EXPECT_EQ(pdftools::Text(pdf, 1, 1).count(QLatin1Char('=')), 50);
+
+    r = Run({U("--pdf"), dir.filePath(U("x.pdf")), U("--sheets"), U("1001")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, U("sumdrill: --sheets must be 1 to 1000, not \"1001\"\n"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(U("x.pdf"))));
+
+    r = Run({U("--pdf"), dir.filePath(U("no/such/folder/x.pdf")), U("--settings"), settings});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith(U("sumdrill: Cannot write the file \""))) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
+
+    r = Run({U("--help")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains(U("--answer-key")));
 }
 
 } // namespace
