@@ -7,6 +7,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -35,17 +36,24 @@ void AppendColor(QByteArray& out, const QColor& c) {
     AppendNumber(out, c.blueF());
 }
 
-void AppendHex16(QByteArray& out, quint16 v) {
-    static const char digits[] = "0123456789ABCDEF";
-    out += digits[(v >> 12) & 15];
-    out += digits[(v >> 8) & 15];
-    out += digits[(v >> 4) & 15];
-    out += digits[v & 15];
-}
-
 } // namespace
 
 Canvas::Canvas(Writer& writer, int resolution) : m_writer(writer), m_resolution(resolution) {}
+
+const Writer::FontRef& Canvas::FontOf(int faceIndex) {
+    auto it = m_fonts.find(m_face.get());
+    if (it == m_fonts.end()) {
+        m_faces.push_back(m_face);
+        it = m_fonts.insert(m_face.get(), {});
+    }
+    std::vector<Writer::FontRef>& refs = *it;
+    if (refs.size() <= size_t(faceIndex))
+        refs.resize(size_t(faceIndex) + 1);
+    Writer::FontRef& ref = refs[size_t(faceIndex)];
+    if (!ref.known)
+        ref = m_writer.Font(m_face->MeasureFace(faceIndex));
+    return ref;
+}
 
 void Canvas::PageStarted() {
     m_clipped = false;
@@ -354,7 +362,7 @@ void Canvas::ExtTextOut(int x, int y, QStringView text, const int* advances,
             continue;
 
         const QRawFont& raw = face.MeasureFace(runFace);
-        const Writer::FontRef font = m_writer.Font(raw);
+        const Writer::FontRef& font = FontOf(runFace);
         if (!font.subset) {
             // A face without TrueType outlines: its glyphs as filled outlines.
             for (const G& g : run)
@@ -380,21 +388,29 @@ void Canvas::ExtTextOut(int x, int y, QStringView text, const int* advances,
         o += " Tm [<";
         // The pen after each glyph is where the font's own advance puts it; a glyph placed
         // elsewhere gets the difference as an offset, kept exact by tracking the pen.
+        std::string& t = m_run;
+        t.clear();
         double pen = x0;
         for (size_t k = 0; k < run.size(); ++k) {
             const G& g = run[k];
             const double want = x + offsets[size_t(g.at)];
             const long adjust = std::lround((pen - want) * 1000.0 / size);
             if (adjust != 0 && k > 0) {
-                o += '>';
-                o += QByteArray::number(qlonglong(adjust));
-                o += '<';
+                char buf[24];
+                buf[0] = '>';
+                char* end = std::to_chars(buf + 1, buf + sizeof buf - 1, adjust).ptr;
+                *end++ = '<';
+                t.append(buf, size_t(end - buf));
                 pen -= adjust * size / 1000.0;
             }
             const quint16 code = font.subset->Map(g.glyph, text.mid(g.at, g.len));
-            AppendHex16(o, code);
+            static const char hex[] = "0123456789ABCDEF";
+            const char h[4] = {hex[code >> 12], hex[(code >> 8) & 15], hex[(code >> 4) & 15],
+                               hex[code & 15]};
+            t.append(h, 4);
             pen += font.subset->Width1000(code) * size / 1000.0;
         }
+        o.append(t.data(), qsizetype(t.size()));
         o += ">] TJ ";
         if (fakeBold)
             o += "0 Tr ";

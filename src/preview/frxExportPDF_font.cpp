@@ -7,6 +7,8 @@
 
 #include <QtEndian>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -114,6 +116,7 @@ QByteArray PostScriptName(const QRawFont& face, const QByteArray& name) {
 } // namespace
 
 FontSubset::FontSubset(const QRawFont& face) : m_face(face) {
+    MapFile();
     const QByteArray head = Table("head");
     const QByteArray maxp = Table("maxp");
     const QByteArray hhea = Table("hhea");
@@ -143,7 +146,79 @@ FontSubset::FontSubset(const QRawFont& face) : m_face(face) {
     m_map.insert(0, 0);
 }
 
-QByteArray FontSubset::Table(const char* tag) const { return m_face.fontTable(tag); }
+bool FontSubset::MapFile() {
+    // The files fontconfig knows for the face's family and style; the one whose head table is
+    // the face's own is the face.
+    const QByteArray family = m_face.familyName().toUtf8();
+    const QByteArray style = m_face.styleName().toUtf8();
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
+    if (!style.isEmpty())
+        FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(style.constData()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    if (!fonts)
+        return false;
+    const QByteArray head = m_face.fontTable("head");
+    for (int i = 0; i < fonts->nfont && !m_fileData; ++i) {
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) != FcResultMatch)
+            continue;
+        FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index);
+        auto f = std::make_unique<QFile>(QString::fromUtf8(reinterpret_cast<const char*>(file)));
+        if (!f->open(QIODevice::ReadOnly))
+            continue;
+        const qint64 size = f->size();
+        const uchar* data = size >= 12 ? f->map(0, size) : nullptr;
+        if (!data)
+            continue;
+        const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(data), size);
+        qint64 directory = 0;
+        if (U32(view, 0) == 0x74746366) { // "ttcf": a collection
+            if (index < 0 || quint32(index) >= U32(view, 8))
+                continue;
+            directory = U32(view, 12 + qsizetype(index) * 4);
+        } else if (index != 0) {
+            continue;
+        }
+        m_file = std::move(f);
+        m_fileData = data;
+        m_fileSize = size;
+        m_directory = directory;
+        if (Table("head") != head) {
+            m_file.reset();
+            m_fileData = nullptr;
+            m_directory = -1;
+        }
+    }
+    FcFontSetDestroy(fonts);
+    return m_fileData != nullptr;
+}
+
+QByteArray FontSubset::Table(const char* tag) const {
+    if (m_fileData) {
+        const QByteArray file =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(m_fileData), m_fileSize);
+        const quint16 count = U16(file, m_directory + 4);
+        for (quint16 i = 0; i < count; ++i) {
+            const qsizetype entry = m_directory + 12 + qsizetype(i) * 16;
+            if (entry + 16 > m_fileSize)
+                break;
+            if (std::memcmp(m_fileData + entry, tag, 4) != 0)
+                continue;
+            const quint32 offset = U32(file, entry + 8), length = U32(file, entry + 12);
+            if (qint64(offset) + length > m_fileSize)
+                break;
+            return QByteArray::fromRawData(reinterpret_cast<const char*>(m_fileData) + offset,
+                                           length);
+        }
+        return {};
+    }
+    return m_face.fontTable(tag);
+}
 
 int FontSubset::AdvanceOf(quint32 glyph) const {
     const int g = std::min<int>(int(glyph), m_numHMetrics - 1);

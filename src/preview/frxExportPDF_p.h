@@ -7,6 +7,7 @@
 #include "platform/Canvas.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QHash>
 #include <QIODevice>
 #include <QList>
@@ -15,6 +16,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace frxpdf {
@@ -51,11 +53,18 @@ public:
     QByteArray WidthsArray() const;
 
 private:
+    // A table of the face: read in place from the face's file when it could be mapped (the
+    // outlines of a Song face are megabytes), otherwise a copy from the font engine.
     QByteArray Table(const char* tag) const;
+    bool MapFile();
     int AdvanceOf(quint32 glyph) const;
     QByteArray GlyphData(const QByteArray& glyf, quint32 glyph) const;
 
     QRawFont m_face;
+    std::unique_ptr<QFile> m_file;
+    const uchar* m_fileData = nullptr;
+    qint64 m_fileSize = 0;
+    qint64 m_directory = -1; // the face's table directory in the file
     bool m_usable = false;
     bool m_faceBold = false;
     bool m_faceItalic = false;
@@ -94,6 +103,7 @@ public:
     struct FontRef {
         QByteArray name;
         FontSubset* subset = nullptr;
+        bool known = false; // looked up (a face that cannot be embedded has no subset)
     };
     FontRef Font(const QRawFont& face);
 
@@ -161,6 +171,12 @@ private:
     void ResetState();
     void DrawGlyphPath(const QRawFont& face, quint32 glyph, qreal x, qreal baseline);
 
+    // The embedded font of each face of a realised font, by face index; the faces are kept
+    // alive so their addresses stay theirs.
+    const Writer::FontRef& FontOf(int faceIndex);
+    QHash<const platform::FontFace*, std::vector<Writer::FontRef>> m_fonts;
+    std::vector<platform::FontFacePtr> m_faces;
+
     Writer& m_writer;
     int m_resolution;
     // Graphics state of the content stream; the clip lives in nested q/Q pairs.
@@ -177,6 +193,7 @@ private:
     std::vector<ClipState> m_clipStack;
     int m_qDepth = 0;
     std::vector<int> m_advances;
+    std::string m_run; // the glyph codes of a text run being written
 };
 
 // Writes numbers the way PDF content wants them: integers plain, others with up to three
