@@ -7,9 +7,12 @@
 #include "platform/Error.h"
 #include "platform/Fonts.h"
 #include "preview/frxExportPDF.h"
+#include "preview/frxPreviewFiles.h"
 #include "preview/frxPreviewForm.h"
 #include "preview/frxPreviewPages.h"
+#include "preview/frxSearchDialog.h"
 #include "preview/frxXMLSerializer.h"
+#include "print/frxPrintJob.h"
 #include "report/frxEngine.h"
 #include "report/frxExpression.h"
 #include "worksheet/U_Shengcheng.h"
@@ -31,8 +34,11 @@ int main(int argc, char** argv) {
     platform::InstallFontSubstitutions();
     frxInstallXMLSerializer(); // reports save and load their objects through it
     frxInstallEvaluator();     // expressions and scripts of report objects
+    frxInstallPrintJob();      // the prepared pages store prints through the print job
     frxInstallExportFilters(); // the preview's Export menu and the command line write PDF
     frxInstallPreview();       // reports show their prepared pages in the preview window
+    frxInstallSearch();        // the preview's Find and F3
+    frxInstallPreviewFiles();  // the preview's Save and Open of prepared report files
     frxInstallPreviewPages();  // reports keep their prepared pages in the store
     frxInstallEngine();        // and prepare them with the engine
 

@@ -134,8 +134,13 @@ public:
         m_mode = mode;
         m_title = title;
         m_outputFile = outputFile;
+        m_lastError.clear();
         QString target = outputFile;
         if (target.isEmpty()) {
+            // A queue that cannot take the job says so before anything is drawn.
+            m_lastError = QueueProblem();
+            if (!m_lastError.isEmpty())
+                return false;
             m_spoolFile = std::make_unique<QTemporaryFile>();
             if (!m_spoolFile->open())
                 return false;
@@ -263,6 +268,44 @@ private:
                 return s.key().toUtf8();
         const QSizeF mm = size.size(QPageSize::Millimeter);
         return QStringLiteral("Custom.%1x%2mm").arg(mm.width()).arg(mm.height()).toUtf8();
+    }
+
+    // Why the queue cannot take a job now (server out of reach, queue gone, stopped or not
+    // accepting jobs); empty when it can.
+    QString QueueProblem() {
+        const QByteArray queue = QueueOf(m_name);
+        char uri[HTTP_MAX_URI];
+        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                         "/printers/%s", queue.constData());
+        ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+        static const char* const wanted[] = {"printer-state", "printer-state-message",
+                                             "printer-is-accepting-jobs"};
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
+                      nullptr, wanted);
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        const ipp_status_t status = cupsLastError();
+        QString problem;
+        if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || (!response && status > IPP_STATUS_OK_CONFLICTING)) {
+            problem = QStringLiteral("the print server cannot be reached (%1)")
+                          .arg(QString::fromUtf8(cupsLastErrorString()));
+        } else if (status > IPP_STATUS_OK_CONFLICTING) {
+            problem = QString::fromUtf8(cupsLastErrorString());
+        } else {
+            QString message;
+            if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
+                message = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
+            const QString because = message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(message);
+            ipp_attribute_t* accepting =
+                ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+            ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
+            if (accepting && !ippGetBoolean(accepting, 0))
+                problem = QStringLiteral("the printer is not accepting jobs") + because;
+            else if (state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED)
+                problem = QStringLiteral("the printer is stopped") + because;
+        }
+        ippDelete(response);
+        return problem;
     }
 
     // The queue's settings as Qt reads them (resolution, printable margins of each size).

@@ -158,6 +158,9 @@ public:
     TfrxCustomEngine* Engine() const;
     void SetEngine(TfrxCustomEngine* engine) { m_engine = engine; }
 
+    // Frees the live pages of the cache; printing keeps no page alive between sheets.
+    void ClearPageCache() { ClearCache(); }
+
     // Set by the print job, handed to text objects while drawing.
     int CopyNo = 0;
     long double PrintScale = 1;
@@ -222,6 +225,8 @@ private:
     TfrxComponent* SourceOfItem(const TfrxXMLItem* item) const;
     TfrxXMLItem* LogicalItem(int index) const;
     void ShowMessage(const QString& text);
+    // frxPreviewPages_file.cpp: the sections of a document just read.
+    void ReadSections();
 
     TfrxXMLDocument m_doc;
     TfrxOutline m_outline;

@@ -509,7 +509,13 @@ void TfrxXMLWriter::WriteStartTag(const TfrxXMLItem* item, int depth, bool hasCh
     Indent(depth);
     m_buffer.append('<');
     m_buffer.append(item->Name());
-    const QByteArray& attrs = item->Attributes();
+    const QByteArray* text = &item->Attributes();
+    if (m_filter) {
+        m_filtered.resize(0);
+        m_filter(*text, m_filtered);
+        text = &m_filtered;
+    }
+    const QByteArray& attrs = *text;
     if (!attrs.isEmpty() || item->MayUnload()) {
         m_buffer.append(' ');
         m_buffer.append(attrs);
@@ -669,9 +675,11 @@ void TfrxXMLDocument::LoadFromStream(QIODevice* stream, bool allowPartialLoading
     reader.ReadRootItem(m_root.get(), allowPartialLoading);
 }
 
-void TfrxXMLDocument::SaveToStream(QIODevice* stream) {
+void TfrxXMLDocument::SaveToStream(QIODevice* stream,
+                                   const TfrxXMLWriter::AttributeFilter& filter) {
     TfrxXMLWriter writer(stream, this);
     writer.SetIndented(m_indented);
+    writer.SetAttributeFilter(filter);
     writer.WriteHeader();
     writer.WriteRootItem(m_root.get());
     writer.Flush();

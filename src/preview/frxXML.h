@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -161,6 +162,10 @@ public:
     ~TfrxXMLWriter();
 
     void SetIndented(bool on) { m_indented = on; }
+    // Rewrites each item's attribute text on its way out (in: the item's text, out: what is
+    // written); the items keep their own text.
+    using AttributeFilter = std::function<void(const QByteArray& in, QByteArray& out)>;
+    void SetAttributeFilter(AttributeFilter filter) { m_filter = std::move(filter); }
     void WriteHeader();
     void WriteRootItem(TfrxXMLItem* item);
     // Writes what is buffered; throws TfrxXMLException when the stream refuses it.
@@ -176,6 +181,8 @@ private:
     TfrxXMLDocument* m_document;
     bool m_indented = false;
     QByteArray m_buffer;
+    AttributeFilter m_filter;
+    QByteArray m_filtered;
 };
 
 class TfrxXMLDocument {
@@ -205,7 +212,7 @@ public:
     // carry the ld="0" marker stay in the stream, which must then outlive their last reload.
     // On TfrxInvalidXMLException the part read so far stays in the tree.
     void LoadFromStream(QIODevice* stream, bool allowPartialLoading = false);
-    void SaveToStream(QIODevice* stream);
+    void SaveToStream(QIODevice* stream, const TfrxXMLWriter::AttributeFilter& filter = {});
 
     // For tests: the spill file while one exists.
     QString TempFileName() const;

@@ -180,10 +180,12 @@ void TfrxPrinter::BeginDocument() {
     m_printing = true;
     if (!m_device->BeginDocument(*m_deviceMode, m_title, m_fileName)) {
         m_printing = false;
-        throw TfrxPrinterException(
-            m_fileName.isEmpty()
-                ? QStringLiteral("Cannot start printing on %1").arg(m_name)
-                : QStringLiteral("Cannot create file %1").arg(m_fileName));
+        QString text = m_fileName.isEmpty()
+                           ? QStringLiteral("Cannot start printing on %1").arg(m_name)
+                           : QStringLiteral("Cannot create file %1").arg(m_fileName);
+        if (const QString reason = m_device->LastError(); !reason.isEmpty())
+            text += QStringLiteral(": ") + reason;
+        throw TfrxPrinterException(text);
     }
     RecreateDC();
 }

@@ -1705,6 +1705,11 @@ public:
     std::function<void(TfrxReport* sender, int progressType, int progress)> OnProgress;
     std::function<void(TfrxReport* sender, int progressType, int progress)> OnProgressStop;
     std::function<void()> OnPreview;
+    // Printing: before the first page, before each page drawn in the default, scale and split
+    // modes (with the copy number), and at the end, also when printing stops with an error.
+    std::function<void(TfrxReport* sender)> OnPrintReport;
+    std::function<void(TfrxReportPage* page, int copyNo)> OnPrintPage;
+    std::function<void(TfrxReport* sender)> OnAfterPrintReport;
     std::function<void(TfrxPage* page)> OnManualBuild;
     // A click on an object of a prepared page in the preview (button and shift state as Qt's
     // values); setting `modified` stores the changed page back.

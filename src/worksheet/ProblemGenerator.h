@@ -66,13 +66,14 @@ void SetCounterSource(CounterSource source);
 using TickSource = std::function<std::uint32_t()>;
 void SetTickSource(TickSource source);
 
-// The pick algorithm RandomPick uses. Both give the same result for every seed and n:
-// Pool shuffles an n-entry pool; Traced follows the one position that is returned.
+// The pick algorithm RandomPick and BuildProblem use. Both give the same results and read the
+// counter as often: Pool shuffles an n-entry pool; Traced follows the one position that is
+// returned, and does not trace an operand whose value cannot change the outcome.
 enum class PickAlgorithm { Traced, Pool };
 void SetPickAlgorithm(PickAlgorithm algorithm);
 
-// The two algorithms on an explicit seed, without reading the counter. On return the state
-// is the one after the final step.
+// The two algorithms on an explicit seed and n >= 1, without reading the counter. On return
+// the state is the one after the final step.
 int PickFromSeedPool(std::uint32_t seed, int n);
 int PickFromSeedTraced(std::uint32_t seed, int n);
 

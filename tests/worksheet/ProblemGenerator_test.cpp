@@ -2,11 +2,14 @@
 
 #include "app/U_Common.h"
 #include "worksheet/ProblemGenerator.h"
+#include "worksheet/ProblemGenerator_p.h"
+#include "worksheet/Worksheet.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <random>
+#include <vector>
 
 using namespace worksheet;
 
@@ -38,6 +41,26 @@ std::uint32_t SeedFor(int n, int wanted) {
         if (PickFromSeedPool(seed, n) == wanted)
             return seed;
 }
+
+// A recorded counter: a nanosecond clock read every 50 to 450 ns. Every counter made from the
+// same start gives the same readings.
+class RecordedCounter {
+public:
+    explicit RecordedCounter(std::uint32_t start) : m_rng(start) {
+        SetCounterSource([this]() -> std::optional<std::uint32_t> {
+            ++m_reads;
+            m_clock += 50u + static_cast<std::uint32_t>(m_rng() % 400u);
+            return m_clock;
+        });
+    }
+    ~RecordedCounter() { SetCounterSource({}); }
+    std::uint64_t Reads() const { return m_reads; }
+
+private:
+    std::mt19937 m_rng;
+    std::uint32_t m_clock = 0;
+    std::uint64_t m_reads = 0;
+};
 
 WorksheetSettings Limits(int result, int op1, int op2, int decimals = 0) {
     WorksheetSettings s;
@@ -92,24 +115,56 @@ TEST(RandomPick, ReadsTheCounterOncePerPickAndCostsNPlusOneSteps) {
     EXPECT_EQ(v, PickFromSeedPool(500u, 7));
 }
 
+namespace {
+
+// Every kernel this processor runs, then back to the one RandomPick starts with.
+std::vector<detail::TraceKernel> AvailableKernels() {
+    std::vector<detail::TraceKernel> kernels;
+    for (detail::TraceKernel k : {detail::TraceKernel::Walk, detail::TraceKernel::Avx2,
+                                  detail::TraceKernel::Avx512})
+        if (detail::SetTraceKernel(k))
+            kernels.push_back(k);
+    detail::SetTraceKernel(detail::BestTraceKernel());
+    return kernels;
+}
+
+} // namespace
+
 TEST(RandomPick, TracedMatchesPoolForEverySeedAndSize) {
     std::mt19937 rng(20261209);
-    std::vector<int> sizes = {1, 2, 3, 4, 5, 7, 10, 64, 65, 100, 127, 128, 129, 999, 1000, 1001, 4096};
+    // Around the 64-draw blocks, sizes whose lowest block is mostly below draw 0, and beyond
+    // the sizes that are planned in advance.
+    std::vector<int> sizes = {1,   2,   3,   4,   5,   7,   10,  63,   64,   65,   100,
+                              127, 128, 129, 191, 192, 193, 999, 1000, 1001, 4096, 65536};
     for (int i = 0; i < 40; ++i)
         sizes.push_back(1 + static_cast<int>(rng() % 1000));
     std::vector<std::uint32_t> seeds = {0u, 1u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
     for (int i = 0; i < 60; ++i)
         seeds.push_back(rng());
-    for (int n : sizes) {
-        for (std::uint32_t seed : seeds) {
-            const int pool = PickFromSeedPool(seed, n);
-            const std::uint32_t poolState = RandomState();
-            const int traced = PickFromSeedTraced(seed, n);
-            ASSERT_EQ(traced, pool) << "n=" << n << " seed=" << seed;
-            ASSERT_EQ(RandomState(), poolState) << "n=" << n << " seed=" << seed;
-            ASSERT_GE(pool, 1);
-            ASSERT_LE(pool, n);
+    for (detail::TraceKernel kernel : AvailableKernels()) {
+        ASSERT_TRUE(detail::SetTraceKernel(kernel));
+        for (int n : sizes) {
+            const std::size_t tries = n > 5000 ? 6 : seeds.size();
+            for (std::size_t i = 0; i < tries; ++i) {
+                const std::uint32_t seed = seeds[i];
+                const int pool = PickFromSeedPool(seed, n);
+                const std::uint32_t poolState = RandomState();
+                const int traced = PickFromSeedTraced(seed, n);
+                ASSERT_EQ(traced, pool) << "kernel " << static_cast<int>(kernel) << " n=" << n
+                                        << " seed=" << seed;
+                ASSERT_EQ(RandomState(), poolState) << "n=" << n << " seed=" << seed;
+                ASSERT_GE(pool, 1);
+                ASSERT_LE(pool, n);
+            }
         }
+    }
+    detail::SetTraceKernel(detail::BestTraceKernel());
+    // Beyond the planned sizes the trace walks the states back one by one.
+    for (std::uint32_t seed : {0u, 0xFFFFFFFFu, 987654321u}) {
+        const int pool = PickFromSeedPool(seed, 70001);
+        const std::uint32_t poolState = RandomState();
+        EXPECT_EQ(PickFromSeedTraced(seed, 70001), pool);
+        EXPECT_EQ(RandomState(), poolState);
     }
 }
 
@@ -245,3 +300,108 @@ TEST(BuildProblem, EveryValueRespectsItsLimit) {
         }
     }
 }
+
+// When operand 1 alone rejects the pair, the traced algorithm only jumps over operand 2's pick.
+// Both algorithms must still read the same counter values, keep the same pair and leave the
+// same state; the pairs at the edge of the rule go through the full check.
+struct EdgeCase {
+    OperatorCode op;
+    std::vector<int> draws; // operand values, pair by pair; 0 where the value cannot matter
+    const char* text;
+};
+
+void PrintTo(const EdgeCase& c, std::ostream* os) { *os << "operator " << c.op << " -> " << c.text; }
+
+class FirstOperandEdge : public ::testing::TestWithParam<EdgeCase> {};
+
+TEST_P(FirstOperandEdge, BothAlgorithmsReadTheSameCounterAndKeepTheSamePair) {
+    const EdgeCase& c = GetParam();
+    std::deque<std::uint32_t> seeds;
+    for (int v : c.draws)
+        seeds.push_back(v == 0 ? 0xC0FFEEu : SeedFor(1000, v));
+    std::uint32_t states[2] = {};
+    int i = 0;
+    for (PickAlgorithm alg : {PickAlgorithm::Pool, PickAlgorithm::Traced}) {
+        SetPickAlgorithm(alg);
+        SeededPicks picks(seeds);
+        const Problem p = BuildProblem(Limits(10, 1000, 1000, 1), c.op);
+        EXPECT_EQ(p.AnswerText, QByteArray(c.text)) << "algorithm " << i;
+        EXPECT_EQ(picks.Left(), 0u) << "algorithm " << i;
+        states[i++] = RandomState();
+    }
+    SetPickAlgorithm(PickAlgorithm::Traced);
+    EXPECT_EQ(states[1], states[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LimitTen, FirstOperandEdge,
+    ::testing::Values(
+        // 10 + b > 10 for any b; 9 + 2 is checked in full and rejected; 9 + 1 is kept.
+        EdgeCase{1, {10, 0, 9, 2, 9, 1}, "9 + 1 = 10"},
+        EdgeCase{1, {1000, 0, 10, 0, 1, 9}, "1 + 9 = 10"},
+        // 11 x b > 10 for any b; 10 x 2 is checked in full; 10 x 1 is kept.
+        EdgeCase{3, {11, 0, 10, 2, 10, 1}, "10 x 1 = 10"},
+        EdgeCase{3, {999, 0, 5, 3, 2, 5}, "2 x 5 = 10"},
+        // Division and subtraction need operand 2: 30 / 10 is kept although 30 > 10.
+        EdgeCase{4, {30, 10}, "30 \xA1\xC2 10 = 3"},
+        EdgeCase{2, {20, 5, 12, 3}, "12 - 3 = 9"},
+        // An operator code outside 1..4 is computed as addition, so the rule applies too.
+        EdgeCase{0, {10, 0, 4, 6}, "4 + 6 = 10"}));
+
+// Whole sheets from one recorded counter are identical problem for problem with both
+// algorithms, read the counter as often and leave the same state.
+struct SheetCase {
+    int type, resultLimit, operandLimit, decimals, count;
+};
+
+void PrintTo(const SheetCase& c, std::ostream* os) {
+    *os << "type " << c.type << ", limit " << c.resultLimit << ", operands to " << c.operandLimit
+        << ", " << c.count << " problems";
+}
+
+class SheetsFromOneRecording : public ::testing::TestWithParam<SheetCase> {};
+
+TEST_P(SheetsFromOneRecording, AreTheSameWithBothAlgorithms) {
+    const SheetCase& c = GetParam();
+    WorksheetSettings settings = Limits(c.resultLimit, c.operandLimit, c.operandLimit, c.decimals);
+    settings.ProblemType = c.type;
+    settings.ProblemCount = c.count;
+    settings.ShowAnswers = true;
+    struct Run {
+        std::vector<QByteArray> texts;
+        std::uint64_t reads = 0;
+        std::uint32_t state = 0;
+    };
+    auto run = [&](PickAlgorithm alg) {
+        SetPickAlgorithm(alg);
+        U_Common::AddSubToggle = 1;
+        U_Common::MulDivToggle = 3;
+        RecordedCounter counter(static_cast<std::uint32_t>(1 + 7919 * c.type + c.operandLimit));
+        Worksheet w;
+        w.GenerateWorksheet(settings);
+        Run r;
+        for (int slot = 1; slot <= c.count; ++slot)
+            r.texts.push_back(w.AnswerText(slot));
+        r.reads = counter.Reads();
+        r.state = RandomState();
+        return r;
+    };
+    const Run pool = run(PickAlgorithm::Pool);
+    const Run traced = run(PickAlgorithm::Traced);
+    SetPickAlgorithm(PickAlgorithm::Traced);
+    EXPECT_EQ(traced.reads, pool.reads);
+    EXPECT_EQ(traced.state, pool.state);
+    for (int i = 0; i < c.count; ++i)
+        ASSERT_EQ(traced.texts[static_cast<std::size_t>(i)], pool.texts[static_cast<std::size_t>(i)])
+            << "slot " << i + 1;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, SheetsFromOneRecording,
+    ::testing::Values(
+        // The worst cases: one kept pair in some 22,000 (addition) and 37,000 (multiplication).
+        SheetCase{0, 10, 1000, 0, 10}, SheetCase{2, 10, 1000, 0, 10},
+        // Every type with a tight limit, so that most pairs are rejected one way or the other.
+        SheetCase{0, 10, 100, 0, 100}, SheetCase{1, 10, 100, 0, 100}, SheetCase{2, 10, 100, 0, 100},
+        SheetCase{3, 10, 100, 2, 100}, SheetCase{4, 10, 100, 0, 100}, SheetCase{5, 10, 100, 1, 100},
+        SheetCase{6, 10, 100, 0, 100}, SheetCase{7, 10, 100, 3, 100}));

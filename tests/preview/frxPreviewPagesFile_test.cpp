@@ -1,0 +1,404 @@
+#include "preview/frxPreviewPages.h"
+
+#include "common/TestSupport.h"
+#include "platform/CanvasRecording.h"
+#include "platform/Error.h"
+#include "preview/PreparedPages.h"
+#include "preview/frxXML.h"
+#include "report/frxClass.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+using namespace frxClass;
+
+namespace {
+
+const QString kDecl = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>");
+
+QByteArray Save(TfrxPreviewPages& store) {
+    QBuffer buf;
+    buf.open(QIODevice::WriteOnly);
+    store.WriteToStream(buf);
+    return buf.data();
+}
+
+// Reads `bytes` into `store`; the error's message, or empty when it loaded.
+QString Load(TfrxPreviewPages& store, const QByteArray& bytes) {
+    QBuffer buf;
+    buf.setData(bytes);
+    buf.open(QIODevice::ReadOnly);
+    try {
+        store.ReadFromStream(buf);
+    } catch (const std::exception& e) {
+        return platform::MessageOf(e);
+    }
+    return QString();
+}
+
+// The text records of a page drawn at zoom 1 onto a recording: text and where it stands.
+QStringList RecordedText(TfrxPreviewPages& store, int index) {
+    platform::RecordingCanvas canvas;
+    store.RenderPage(index, &canvas, 1, 1, 0, 0);
+    QStringList out;
+    for (const platform::CanvasRecord* r : canvas.TextRecords())
+        out << QStringLiteral("%1 @%2,%3").arg(r->Text).arg(r->Bounds.Left).arg(r->Bounds.Top);
+    return out;
+}
+
+QByteArray ReplaceFirst(QByteArray bytes, const QByteArray& what, const QByteArray& with) {
+    const qsizetype at = bytes.indexOf(what);
+    return at < 0 ? bytes : bytes.replace(at, what.size(), with);
+}
+
+QStringList ChildNames(const TfrxXMLItem* item) {
+    QStringList names;
+    for (int i = 0; item && i < item->Count(); ++i)
+        names << QString::fromLatin1(item->Item(i)->Name());
+    return names;
+}
+
+// An independent parser's verdict on a file: empty when well-formed, else what it said.
+QString XmlLint(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), path});
+    if (!p.waitForFinished(60000))
+        return QStringLiteral("xmllint did not run: ") + p.errorString();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QString::fromLocal8Bit(p.readAllStandardError()) + QStringLiteral(" (exit %1)").arg(p.exitCode());
+    return QString();
+}
+
+// Empty, and every operation works on it.
+::testing::AssertionResult EmptyAndUsable(TfrxPreviewPages& store) {
+    if (store.PageCount() != 0 || store.SourcePageCount() != 0 || store.Dictionary().Count() != 0 ||
+        store.PictureCache().Count() != 0)
+        return ::testing::AssertionFailure() << "not empty: " << store.PageCount() << " pages";
+    if (store.BuildPage(0) || store.PageSizeOf(0) != QPoint(0, 0))
+        return ::testing::AssertionFailure() << "a page builds";
+    platform::RecordingCanvas canvas;
+    store.RenderPage(0, &canvas, 1, 1, 0, 0);
+    if (!canvas.Records().empty())
+        return ::testing::AssertionFailure() << "something was drawn";
+    const QByteArray saved = Save(store);
+    if (!saved.startsWith(kDecl.toLatin1() + "<preparedreport>"))
+        return ::testing::AssertionFailure() << "saves as " << saved.left(80).toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Saving
+
+TEST(PreparedReportFile, TheWorksheetSavesAsOneWellFormedLineWithItsFourSections) {
+    // Short texts with "&" and text in the 8-bit code page (a font name) are what other
+    // parsers trip over.
+    Prepared w(1, [](Prepared& r, int) {
+        r.memos[0]->SetText(QStringLiteral("a&b <c>"));
+        r.memos[1]->Font()->SetName(QStringLiteral("宋体"));
+    });
+    w.report.ReportOptions()->SetName(QStringLiteral("口算 <练习> & \"A\""));
+    w.report.PreviewOptions()->SetOutlineWidth(150);
+    w.store.PictureCache().Add(QByteArray("\x01\xab\xff", 3));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheet.pgx"));
+    w.store.WriteToFile(path);
+    const QByteArray bytes = ReadFileBytes(path);
+
+    EXPECT_TRUE(bytes.startsWith(kDecl.toLatin1() + "<preparedreport><previewpages><page0>"));
+    EXPECT_FALSE(bytes.contains('\n'));
+    EXPECT_FALSE(bytes.contains('\r'));
+    EXPECT_EQ(XmlLint(path), QString());
+
+    // Other parsers read the texts of text objects as they are.
+    EXPECT_TRUE(bytes.contains(QStringLiteral("3 + 3 = 6 ÷ 第1页").toUtf8()));
+
+    TfrxXMLDocument doc;
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    doc.LoadFromStream(&f);
+    const TfrxXMLItem* root = doc.Root();
+    EXPECT_EQ(ChildNames(root), QStringList({QStringLiteral("previewpages"),
+                                             QStringLiteral("logicalpagenumbers"),
+                                             QStringLiteral("report"), QStringLiteral("sourcepages"),
+                                             QStringLiteral("dictionary"),
+                                             QStringLiteral("picturecache")}));
+    const TfrxXMLItem* page0 = root->Item(0)->Item(0);
+    EXPECT_EQ(ChildNames(page0), QStringList({QStringLiteral("m1"), QStringLiteral("m2"),
+                                              QStringLiteral("m3"), QStringLiteral("m4"),
+                                              QStringLiteral("m5"), QStringLiteral("m6"),
+                                              QStringLiteral("m7")}));
+    EXPECT_EQ(QString::fromUtf8(page0->Item(3)->GetAttr("u")), QStringLiteral("3 + 3 = 6 ÷ 第1页"));
+
+    EXPECT_EQ(QString::fromUtf8(page0->Item(0)->GetAttr("u")), QStringLiteral("a&b <c>"));
+    EXPECT_EQ(platform::FromGbk(page0->Item(1)->GetAttr("Font.Name")), QStringLiteral("宋体"));
+
+    const TfrxXMLItem* settings = root->Item(2)->Item(0);
+    EXPECT_EQ(settings->Name(), "TfrxReport");
+    EXPECT_TRUE(settings->Attributes().startsWith(
+        "DotMatrixReport=\"0\" PreviewOptions.OutlineVisible=\"0\" "
+        "PreviewOptions.OutlineWidth=\"150\" ReportOptions.Name=\""));
+    EXPECT_EQ(platform::FromGbk(settings->GetAttr("ReportOptions.Name")),
+              QStringLiteral("口算 <练习> & \"A\""));
+
+    const TfrxXMLItem* sources = root->Item(3);
+    ASSERT_EQ(sources->Count(), 1);
+    EXPECT_EQ(sources->Item(0)->Name(), "TfrxReportPage");
+    ASSERT_EQ(sources->Item(0)->Count(), 7);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(sources->Item(0)->Item(i)->Name(), "TfrxMemoView");
+        EXPECT_TRUE(sources->Item(0)->Item(i)->Attributes().startsWith(
+            "Name=\"Memo" + QByteArray::number(i + 1) + '"'));
+    }
+    const TfrxXMLItem* dictionary = root->Item(4);
+    ASSERT_EQ(dictionary->Count(), 7);
+    EXPECT_EQ(dictionary->Item(0)->Name(), "m1");
+    EXPECT_EQ(dictionary->Item(0)->Attributes(), "name=\"Page0.Memo1\"");
+    EXPECT_EQ(root->Item(5)->Item(0)->Attributes(), "stream=\"01ABFF\"");
+}
+
+TEST(PreparedReportFile, SaveOpenSaveGivesTheSameBytesAndTheSamePages) {
+    struct Case {
+        const char* name;
+        int pages;
+        bool fileCache;
+        bool partial;
+    } cases[] = {
+        {"the worksheet", 1, false, false},
+        {"1,000 pages", 1000, false, false},
+        {"pages spilled to the temporary file", 40, true, false},
+        {"partly loaded", 40, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepared p(c.pages, [&](Prepared& r, int n) {
+            r.report.EngineOptions()->SetUseFileCache(c.fileCache);
+            r.report.EngineOptions()->SetMaxMemSize(0);
+            if (n % 3 == 1) // some objects move, some change font
+                r.memos[2]->SetTop(r.memos[2]->Top() + 1);
+            r.memos[4]->Font()->SetStyle(n % 2 ? fsBold : TFontStyles());
+        });
+        p.store.Outline()->AddItem(QStringLiteral("章节"), 40);
+        p.store.AddAnchor(QStringLiteral("end"));
+        const QByteArray first = Save(p.store);
+
+        TfrxReport other;
+        TfrxPreviewPages opened(&other);
+        QBuffer in;
+        in.setData(first);
+        in.open(QIODevice::ReadOnly);
+        opened.ReadFromStream(in, c.partial);
+        EXPECT_TRUE(opened.Errors().isEmpty()) << opened.Errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_EQ(opened.PageCount(), c.pages);
+        if (c.partial) {
+            EXPECT_FALSE(opened.PagesItem()->Item(c.pages - 1)->InMemory());
+        }
+        for (int i : {0, c.pages / 2, c.pages - 1})
+            EXPECT_EQ(RecordedText(opened, i), RecordedText(p.store, i)) << "page " << i;
+        EXPECT_EQ(Save(opened), first);
+    }
+}
+
+TEST(PreparedReportFile, ThirdAndLaterPagesCarryTheMarkerAndOpenInMemory) {
+    Prepared p(4);
+    const QByteArray bytes = Save(p.store);
+    EXPECT_TRUE(bytes.contains("<page0><m1 "));
+    EXPECT_TRUE(bytes.contains("<page0 ld=\"0\"><m1 "));
+    EXPECT_EQ(bytes.count("ld=\"0\""), 2);
+
+    TfrxReport other;
+    TfrxPreviewPages opened(&other);
+    ASSERT_EQ(Load(opened, bytes), QString());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(opened.PagesItem()->Item(i)->InMemory()) << i;
+}
+
+TEST(PreparedReportFile, OpeningSetsTheReportsFourSettingsAndNothingElse) {
+    Prepared p;
+    p.report.SetDotMatrixReport(true);
+    p.report.PreviewOptions()->SetOutlineVisible(true);
+    p.report.PreviewOptions()->SetOutlineWidth(222);
+    p.report.ReportOptions()->SetName(QStringLiteral("第三单元"));
+    QByteArray bytes = Save(p.store);
+    // A file may not set anything else on the live report.
+    bytes.replace("<TfrxReport ", "<TfrxReport ScriptText.Text=\"begin end.\" IniFile=\"x\" ");
+
+    TfrxReport other;
+    TfrxPreviewPages opened(&other);
+    ASSERT_EQ(Load(opened, bytes), QString());
+    EXPECT_TRUE(other.DotMatrixReport());
+    EXPECT_TRUE(other.PreviewOptions()->OutlineVisible());
+    EXPECT_EQ(other.PreviewOptions()->OutlineWidth(), 222);
+    EXPECT_EQ(other.ReportOptions()->Name(), QStringLiteral("第三单元"));
+    EXPECT_EQ(other.ScriptText(), TfrxReport().ScriptText());
+    EXPECT_EQ(other.IniFile(), QStringLiteral("\\Software\\Brindle"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files on disk
+
+TEST(PreparedReportFile, ReadFromFileReportsWhetherTheFileExisted) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.pgx"));
+    Prepared p(2);
+    p.store.WriteToFile(path);
+
+    Prepared other(3);
+    EXPECT_FALSE(other.store.ReadFromFile(dir.filePath(QStringLiteral("none.pgx"))));
+    EXPECT_EQ(other.store.PageCount(), 3) << "a missing file leaves the pages";
+    try {
+        other.store.ReadFromFile(dir.filePath(QStringLiteral("none.pgx")), true);
+        ADD_FAILURE() << "a missing file that must exist";
+    } catch (const platform::Error& e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot open file \""))) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("none.pgx")));
+    }
+    EXPECT_EQ(other.store.PageCount(), 3);
+    EXPECT_TRUE(other.store.ReadFromFile(path));
+    EXPECT_EQ(other.store.PageCount(), 2);
+}
+
+TEST(PreparedReportFile, AFailedSaveLeavesTheOldFileWholeAndSaysWhy) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.pgx"));
+    Prepared small(1);
+    small.store.WriteToFile(path);
+    const QByteArray old = ReadFileBytes(path);
+
+    auto messageOf = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const platform::Error& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+
+    // A folder that is not there.
+    const QString missing = dir.filePath(QStringLiteral("no/such/folder/x.pgx"));
+    const QString noFolder = messageOf([&] { small.store.WriteToFile(missing); });
+    EXPECT_TRUE(noFolder.startsWith(QStringLiteral("Cannot create file \""))) << noFolder.toStdString();
+    EXPECT_TRUE(noFolder.contains(QStringLiteral("x.pgx")));
+
+    // A disk that fills up half-way: the file size limit stands in for it.
+    Prepared big(300);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 64 * 1024;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const QString full = messageOf([&] { big.store.WriteToFile(path); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(full.startsWith(QStringLiteral("Cannot write file \""))) << full.toStdString();
+    EXPECT_GT(full.size(), QStringLiteral("Cannot write file \"\". ").size() + path.size());
+    EXPECT_EQ(ReadFileBytes(path), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.pgx")})
+        << "no temporary file is left";
+
+    // The store is unharmed and saves once there is room.
+    big.store.WriteToFile(path);
+    EXPECT_GT(ReadFileBytes(path).size(), old.size());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bad input
+
+TEST(PreparedReportFile, BadFilesSayInvalidFileFormatAndLeaveTheStoreEmpty) {
+    Prepared good(3);
+    const QByteArray valid = Save(good.store);
+    QByteArray deep = kDecl.toLatin1() + "<preparedreport><previewpages><page0>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<a>";
+    // Objects nested far deeper than any report nests them, closed properly.
+    QByteArray deepObjects;
+    for (int i = 0; i < 20000; ++i)
+        deepObjects += "<TfrxMemoView Name=\"Deep" + QByteArray::number(i) + "\">";
+    for (int i = 0; i < 20000; ++i)
+        deepObjects += "</TfrxMemoView>";
+    deepObjects = QByteArray(valid).replace("</TfrxReportPage>", deepObjects + "</TfrxReportPage>");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", QByteArray()},
+        {"plain text", "hello, this is not a report"},
+        {"no declaration", valid.mid(kDecl.size())},
+        {"truncated in a tag", valid.left(valid.size() / 2 + 3)},
+        {"truncated after a tag", valid.left(valid.indexOf("</page0>") + 8)},
+        {"mismatched end tag", QByteArray(valid).replace("</previewpages>", "</previewpagez>")},
+        {"a < inside a tag", QByteArray(valid).replace("<m1 ", "<m1 <")},
+        {"another document", kDecl.toLatin1() + "<html><body/></html>"},
+        {"deep nesting left open", deep},
+        {"deeply nested objects", deepObjects},
+        {"compressed", qCompress(valid)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepared p(2);
+        EXPECT_EQ(Load(p.store, c.bytes), QStringLiteral("Invalid file format"));
+        EXPECT_TRUE(EmptyAndUsable(p.store));
+        // ... and the next file opens.
+        EXPECT_EQ(Load(p.store, valid), QString());
+        EXPECT_EQ(RecordedText(p.store, 2), RecordedText(good.store, 2));
+    }
+}
+
+TEST(PreparedReportFile, UnknownNamesAreCollectedAndTheRestOpens) {
+    Prepared p(2);
+    const QByteArray valid = Save(p.store);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QStringList errors;
+        int objectsOnPage0;
+    } cases[] = {
+        {"an unknown class among the source objects",
+         QByteArray(valid).replace("<TfrxMemoView Name=\"Memo7\"", "<TfrxWhatView Name=\"Memo7\""),
+         {QStringLiteral("Cannot find class TfrxWhatView"), QStringLiteral("Cannot find class m7")},
+         6},
+        {"a dictionary entry naming an object that is not there",
+         QByteArray(valid).replace("\"Page0.Memo2\"", "\"Page0.Memo99\""),
+         {QStringLiteral("Cannot find class m2")}, 6},
+        {"a dictionary entry naming a page that is not there",
+         QByteArray(valid).replace("\"Page0.Memo3\"", "\"Page7.Memo3\""),
+         {QStringLiteral("Cannot find class m3")}, 6},
+        {"a dictionary entry without a page part",
+         QByteArray(valid).replace("\"Page0.Memo4\"", "\"Memo4\""),
+         {QStringLiteral("Cannot find class m4")}, 6},
+        {"an unknown class on a page", ReplaceFirst(valid, "<m5 ", "<zz "),
+         {QStringLiteral("Cannot find class zz")}, 6},
+        {"a huge attribute",
+         ReplaceFirst(valid, "<m6 ", "<m6 Tag=\"" + QByteArray(8 << 20, '7') + "\" "),
+         {}, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TfrxReport other;
+        TfrxPreviewPages opened(&other);
+        EXPECT_EQ(Load(opened, c.bytes), QString());
+        for (const QString& e : c.errors)
+            EXPECT_TRUE(opened.Errors().contains(e)) << opened.Errors().join(QLatin1Char('|')).toStdString();
+        if (c.errors.isEmpty()) {
+            EXPECT_TRUE(opened.Errors().isEmpty()) << opened.Errors().join(QLatin1Char('|')).toStdString();
+        }
+        ASSERT_EQ(opened.PageCount(), 2);
+        TfrxReportPage* built = opened.BuildPage(0);
+        ASSERT_TRUE(built);
+        EXPECT_EQ(built->Objects().size(), c.objectsOnPage0);
+        EXPECT_FALSE(Save(opened).isEmpty());
+        opened.ClearAll();
+        EXPECT_TRUE(EmptyAndUsable(opened));
+    }
+}

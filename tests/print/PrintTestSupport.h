@@ -1,0 +1,220 @@
+#pragma once
+// Print runs on the recording printing service: prepared pages of any paper, and what the
+// printer was asked to do with them, sheet by sheet.
+
+#include "platform/Canvas.h"
+#include "platform/PrintServiceRecording.h"
+#include "print/frxPrintJob.h"
+#include "print/frxPrinter.h"
+#include "report/frxClass.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// Pages kept as live page objects; every drawing is logged with the sheet it went on.
+class RecordedPages : public TfrxPrintSource {
+public:
+    struct Render {
+        int Index;   // page index
+        int Sheet;   // index of the sheet being printed
+        long double ScaleX, ScaleY, OffsetX, OffsetY;
+        int CopyNo;
+    };
+
+    explicit RecordedPages(platform::RecordingPrintService* service) : m_service(service) {}
+
+    // A page of a table paper (or 256 with the size given, mm).
+    TfrxReportPage& Add(int paper, TPrinterOrientation orientation = poPortrait,
+                        long double width = 0, long double height = 0) {
+        auto page = std::make_unique<TfrxReportPage>();
+        page->SetOrientation(orientation);
+        if (paper == DMPAPER_USER) {
+            page->SetPaperWidth(width);
+            page->SetPaperHeight(height);
+        } else {
+            page->SetPaperSize(paper);
+        }
+        Pages.push_back(std::move(page));
+        return *Pages.back();
+    }
+    void AddA4(int count) {
+        for (int i = 0; i < count; ++i)
+            Add(DMPAPER_A4);
+    }
+
+    int PageCount() override { return static_cast<int>(Pages.size()); }
+    TfrxReportPage* BuildPage(int index) override {
+        ++Builds;
+        return index >= 0 && index < PageCount() ? Pages[static_cast<size_t>(index)].get()
+                                                  : nullptr;
+    }
+    void RenderPage(int index, platform::Canvas* canvas, long double scaleX, long double scaleY,
+                    long double offsetX, long double offsetY) override {
+        if (OnRender)
+            OnRender(index);
+        int sheets = 0;
+        for (const auto& e : m_service->Events())
+            if (e.What == platform::RecordingPrintService::Kind::BeginSheet)
+                ++sheets;
+        Renders.push_back({index, sheets - 1, scaleX, scaleY, offsetX, offsetY, CopyNo});
+        // A mark in the page's corner, so that the sheet shows where the page went.
+        canvas->SetBrush(platform::Brush{Qt::black});
+        canvas->FillRect(platform::Rect{static_cast<int>(offsetX), static_cast<int>(offsetY),
+                                        static_cast<int>(offsetX) + 10,
+                                        static_cast<int>(offsetY) + 10});
+    }
+    void ClearPageCache() override { ++CacheClears; }
+    void SetCopyNo(int copyNo) override { CopyNo = copyNo; }
+    void SetPrintScale(long double scale) override { PrintScale = scale; }
+    int CurrentPreviewPage() override { return PreviewPage; }
+
+    // Page numbers (1-based) in the order they were drawn.
+    std::vector<int> DrawnPages() const {
+        std::vector<int> pages;
+        for (const Render& r : Renders)
+            pages.push_back(r.Index + 1);
+        return pages;
+    }
+    // Per sheet, the page numbers drawn on it (empty for a blank sheet).
+    std::vector<std::vector<int>> PagesPerSheet(int sheetCount) const {
+        std::vector<std::vector<int>> sheets(static_cast<size_t>(sheetCount));
+        for (const Render& r : Renders)
+            if (r.Sheet >= 0 && r.Sheet < sheetCount)
+                sheets[static_cast<size_t>(r.Sheet)].push_back(r.Index + 1);
+        return sheets;
+    }
+
+    std::vector<std::unique_ptr<TfrxReportPage>> Pages;
+    std::vector<Render> Renders;
+    std::function<void(int index)> OnRender;
+    int CopyNo = 0;
+    long double PrintScale = 0;
+    int CacheClears = 0;
+    int Builds = 0;
+    int PreviewPage = 0;
+
+private:
+    platform::RecordingPrintService* m_service;
+};
+
+// The process-wide printer list on a recording service with the printers given.
+inline std::shared_ptr<platform::RecordingPrintService>
+UseRecordingPrinters(const QList<platform::RecordingPrintService::Printer>& printers,
+                     const QString& defaultPrinter = QString()) {
+    auto service = std::make_shared<platform::RecordingPrintService>();
+    for (const auto& p : printers)
+        service->AddPrinter(p);
+    service->SetDefaultPrinter(defaultPrinter.isEmpty() && !printers.isEmpty()
+                                   ? printers.first().Name
+                                   : defaultPrinter);
+    frxSetPrintService(service);
+    frxPrinters();
+    return service;
+}
+
+// Runs `action` on the modal window that opens next (polling until one does).
+inline void OnNextModal(std::function<void(QWidget* modal)> action, int tries = 200) {
+    QTimer::singleShot(10, [action, tries] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            action(w);
+            return;
+        }
+        if (tries > 0)
+            OnNextModal(action, tries - 1);
+    });
+}
+
+// --- measuring printed pages ------------------------------------------------------------------
+
+#include <QImage>
+#include <QRectF>
+
+// The bounding box, in mm from the image's corner, of the ink (pixels darker than mid grey)
+// inside `areaMM`; empty when there is none.
+inline QRectF InkBoxMM(const QImage& image, double dpi, const QRectF& areaMM) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const double perMM = dpi / 25.4;
+    const int x0 = std::max(0, static_cast<int>(areaMM.left() * perMM));
+    const int y0 = std::max(0, static_cast<int>(areaMM.top() * perMM));
+    const int x1 = std::min(grey.width(), static_cast<int>(areaMM.right() * perMM));
+    const int y1 = std::min(grey.height(), static_cast<int>(areaMM.bottom() * perMM));
+    int left = x1, top = y1, right = -1, bottom = -1;
+    for (int y = y0; y < y1; ++y) {
+        const uchar* line = grey.constScanLine(y);
+        for (int x = x0; x < x1; ++x)
+            if (line[x] < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    }
+    if (right < 0)
+        return {};
+    return QRectF(left / perMM, top / perMM, (right + 1 - left) / perMM,
+                  (bottom + 1 - top) / perMM);
+}
+
+// --- the worksheet's page ---------------------------------------------------------------------
+
+// The worksheet template's page (Page1 of the worksheet window's report, by the template's
+// table) with the texts a sheet of 20 problems gives its seven objects.
+inline TfrxReportPage* AddWorksheetPage(TfrxReport& report) {
+    auto* page = new TfrxReportPage(&report);
+    page->SetName(QStringLiteral("Page1"));
+    page->SetPaperSize(DMPAPER_A4);
+    struct Obj {
+        const char* name;
+        long double l, t, w, h;
+        int height;
+        bool bold;
+        bool column;
+    };
+    const Obj objs[] = {
+        {"Memo1", 18.89762559L, 196.53551118L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo6", 56.69295L, 158.74026L, 710.55164L, 30.23624L, 16, true, false},
+        {"Memo7", 260.78757L, 79.37013L, 306.14193L, 34.01577L, 27, true, false},
+        {"Memo2", 170.07885L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo3", 321.26005L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo4", 472.44125L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+        {"Memo5", 623.62245L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
+    };
+    for (const Obj& o : objs) {
+        auto* m = new TfrxMemoView(page);
+        m->SetName(QString::fromLatin1(o.name));
+        m->SetBounds(o.l, o.t, o.w, o.h);
+        TfrxFont f;
+        f.SetName(QStringLiteral("Arial"));
+        f.SetHeight(-o.height);
+        if (o.bold)
+            f.SetStyle(frxClass::fsBold);
+        m->SetFont(&f);
+        m->SetParentFont(false);
+        if (o.column) {
+            m->SetHAlign(frxClass::haRight);
+            m->SetLineSpacing(20);
+            m->SetStretchMode(frxClass::smMaxHeight);
+        }
+        QString text;
+        if (QByteArray(o.name) == "Memo7") {
+            text = QString::fromUtf8("数  学  运  算  练  习");
+        } else if (QByteArray(o.name) == "Memo6") {
+            text = QString::fromUtf8("题数：20      姓名                      年级         班级"
+                                     "                           用时                     分数");
+        } else {
+            const int n = QByteArray(o.name).back() - '0';
+            for (int r = 0; r < 4; ++r)
+                text += QStringLiteral("%1 + %2 = %3    \r")
+                            .arg(10 * n + r)
+                            .arg(7 * r + n)
+                            .arg(10 * n + r + 7 * r + n);
+        }
+        m->SetText(text);
+    }
+    return page;
+}
