@@ -53,6 +53,11 @@ struct Opts {
     QCommandLineOption answerKey{
         U("answer-key"),
         U("After the sheets, add the same sheets with their answers, in the same order.")};
+    QCommandLineOption open{
+        U("open"),
+        U("Show a saved prepared report (.pgx) in the preview; with --pdf, write it to that PDF "
+          "file instead, without a window."),
+        U("file")};
     QCommandLineOption settings{
         U("settings"),
         U("Take the defaults from this settings file instead of SystemConfig.ini beside the "
@@ -60,7 +65,7 @@ struct Opts {
         U("file")};
 
     void AddTo(QCommandLineParser& p) const {
-        p.addOptions({help, pdf, problems, resultLimit, operand1Limit, operand2Limit, type,
+        p.addOptions({help, pdf, open, problems, resultLimit, operand1Limit, operand2Limit, type,
                       decimals, answers, noAnswers, sheets, answerKey, settings});
     }
 };
@@ -203,8 +208,10 @@ QString HelpText() {
     text += U("\nKinds of problems (--type):\n") + types.join(QLatin1Char('\n')) +
             U("\n\nExample: thirty sheets of 50 problems with their answer keys:\n"
               "  sumdrill --pdf class3b.pdf --problems 50 --sheets 30 --answer-key\n"
-              "\nExit status: 0 when the file was written, 1 when it could not be written, "
-              "2 for bad options.\n");
+              "A saved prepared report as PDF:\n"
+              "  sumdrill --open report.pgx --pdf report.pdf\n"
+              "\nExit status: 0 when the file was written (or the preview closed), 1 when a file "
+              "could not be read or written, 2 for bad options.\n");
     return text;
 }
 
@@ -227,18 +234,37 @@ CommandLineParse Parse(const QStringList& arguments, const QString& settingsFile
         out.Act = CommandLineOptions::Action::Help;
         return result;
     }
+    const std::initializer_list<const QCommandLineOption*> worksheetOptions{
+        &o.problems, &o.resultLimit, &o.operand1Limit, &o.operand2Limit, &o.type,
+        &o.decimals, &o.answers,     &o.noAnswers,     &o.sheets,        &o.answerKey,
+        &o.settings};
     if (parser.isSet(o.pdf)) {
-        out.Act = CommandLineOptions::Action::Pdf;
         out.PdfFile = parser.value(o.pdf);
         if (out.PdfFile.isEmpty()) {
             error = U("--pdf needs a file name");
             return result;
         }
+    }
+    if (parser.isSet(o.open)) {
+        out.Act = CommandLineOptions::Action::Open;
+        out.OpenFile = parser.value(o.open);
+        if (out.OpenFile.isEmpty()) {
+            error = U("--open needs a file name");
+            return result;
+        }
+        // The report is prepared already: worksheet options have nothing to change.
+        for (const QCommandLineOption* opt : worksheetOptions)
+            if (parser.isSet(*opt)) {
+                error = U("--%1 cannot be used with --open").arg(opt->names().front());
+                return result;
+            }
+        return result;
+    }
+    if (parser.isSet(o.pdf)) {
+        out.Act = CommandLineOptions::Action::Pdf;
     } else {
         // Worksheet options mean nothing to the windows: say so rather than ignore them.
-        for (const QCommandLineOption* opt :
-             {&o.problems, &o.resultLimit, &o.operand1Limit, &o.operand2Limit, &o.type,
-              &o.decimals, &o.answers, &o.noAnswers, &o.sheets, &o.answerKey, &o.settings})
+        for (const QCommandLineOption* opt : worksheetOptions)
             if (parser.isSet(*opt)) {
                 error = U("--%1 needs --pdf FILE").arg(opt->names().front());
                 return result;
@@ -363,13 +389,34 @@ void WriteWorksheetsPdf(const CommandLineOptions& options,
 }
 
 bool NeedsNoDisplay(int argc, char** argv) {
-    // Every use of the arguments but --open works without a window.
+    // Every use of the arguments but --open without --pdf works without a window.
     if (argc <= 1)
         return false;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--open") == 0 || std::strncmp(argv[i], "--open=", 7) == 0)
-            return false;
-    return true;
+    bool open = false, pdf = false;
+    for (int i = 1; i < argc; ++i) {
+        open = open || std::strcmp(argv[i], "--open") == 0 || std::strncmp(argv[i], "--open=", 7) == 0;
+        pdf = pdf || std::strcmp(argv[i], "--pdf") == 0 || std::strncmp(argv[i], "--pdf=", 6) == 0;
+    }
+    return !open || pdf;
+}
+
+void OpenPreparedReport(const CommandLineOptions& options) {
+    TfrxReport report;
+    report.SetShowProgress(false);
+    auto* pages = dynamic_cast<TfrxPreviewPages*>(report.Runtime().PreviewPages());
+    if (!pages)
+        throw platform::Error(U("no prepared pages store is installed"));
+    pages->ReadFromFile(options.OpenFile, true);
+    if (pages->PageCount() == 0)
+        throw platform::Error(U("\"%1\" holds no pages").arg(options.OpenFile));
+    if (options.PdfFile.isEmpty()) {
+        report.ShowPrepared();
+        return;
+    }
+    TfrxPDFExport pdf;
+    pdf.FileName = options.PdfFile;
+    if (!pages->Export(&pdf))
+        throw platform::Error(U("the export was cancelled"));
 }
 
 std::optional<int> Run(const QStringList& arguments, const QString& settingsFile, QTextStream& out,
@@ -400,7 +447,14 @@ std::optional<int> Run(const QStringList& arguments, const QString& settingsFile
         }
         return ExitOk;
     case CommandLineOptions::Action::Open:
-        break;
+        try {
+            OpenPreparedReport(o);
+        } catch (const std::exception& e) {
+            err << "sumdrill: " << platform::MessageOf(e) << '\n';
+            err.flush();
+            return ExitFailed;
+        }
+        return ExitOk;
     }
     return std::nullopt;
 }

@@ -21,7 +21,7 @@ struct CommandLineOptions {
         Windows, // no arguments: the main window
         Help,    // print the help text
         Pdf,     // write worksheets to PdfFile
-        Open,    // show OpenFile in the preview
+        Open,    // show OpenFile in the preview, or write it to PdfFile when one is given
     };
     Action Act = Action::Windows;
     QString PdfFile;
@@ -69,6 +69,10 @@ bool NeedsNoDisplay(int argc, char** argv);
 // preparing or writing fails.
 void WriteWorksheetsPdf(const CommandLineOptions& options,
                         std::vector<worksheet::Worksheet>* drawn = nullptr);
+
+// A saved prepared report shown in the preview window until it is closed, or written to the PDF
+// file of `options` when it names one. Raises platform::Error when it cannot be read or written.
+void OpenPreparedReport(const CommandLineOptions& options);
 
 // Start-up's hook, called once the application exists: nothing for a plain start (the main
 // window follows), otherwise the exit status after doing what the arguments ask. Messages go to

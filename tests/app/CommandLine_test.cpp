@@ -4,11 +4,17 @@
 #include "common/PdfTools.h"
 #include "platform/Error.h"
 #include "platform/GbkCodec.h"
+#include "preview/frxPreviewForm.h"
+#include "preview/frxPreviewPages.h"
+#include "report/frxClass.h"
 #include "worksheet/Worksheet.h"
+#include "worksheet/WorksheetReport.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QProcess>
+#include <QTimer>
+#include <QWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -136,6 +142,8 @@ TEST_F(CommandLineParse, BadOptionsGiveOneLineNamingTheOptionAndWhatItAllows) {
         {"stray argument", {"--pdf", "a.pdf", "b.pdf"}, "unexpected argument \"b.pdf\" (see --help)"},
         {"settings file that is not there", {"--pdf", "a.pdf", "--settings", "/no/such.ini"},
          "--settings: no such file \"/no/such.ini\""},
+        {"worksheet option with a prepared report", {"--open", "r.pgx", "--sheets", "2"},
+         "--sheets cannot be used with --open"},
     };
     for (const auto& c : cases) {
         const ::CommandLineParse p = commandline::Parse(Args(c.args), saved);
@@ -297,6 +305,53 @@ TEST_F(CommandLineProcess, WritesTheFileOrSaysInOneLineWhyNot) {
     r = Run({U("--help")});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.contains(U("--answer-key")));
+}
+
+// A prepared worksheet saved as a prepared report file.
+void SaveWorksheetReport(const QString& file) {
+    WorksheetSettings settings{20, 100, 50, 50, 0, 0, true};
+    worksheet::Worksheet sheet;
+    sheet.GenerateWorksheet(settings);
+    std::unique_ptr<TfrxReport> report = worksheet::CreateWorksheetReport();
+    report->SetShowProgress(false);
+    report->OnGetValue = [&](const QString& name, Variant& value) {
+        worksheet::WorksheetValue(sheet, 20, name, value);
+    };
+    ASSERT_TRUE(report->Prepare(true));
+    report->Runtime().PreviewPages()->WriteToFile(file);
+}
+
+TEST(CommandLineOpen, APreparedReportFileGoesToThePreviewOrToPdf) {
+    QTemporaryDir dir;
+    const QString pgx = dir.filePath(U("sheet.pgx"));
+    SaveWorksheetReport(pgx);
+    QString out, err;
+    QTextStream o(&out), e(&err);
+
+    const QString pdf = dir.filePath(U("sheet.pdf"));
+    EXPECT_EQ(commandline::Run({U("sumdrill"), U("--open"), pgx, U("--pdf"), pdf}, {}, o, e),
+              commandline::ExitOk)
+        << err.toStdString();
+    EXPECT_EQ(pdftools::PageCount(pdf), 1);
+    EXPECT_TRUE(pdftools::Text(pdf).simplified().contains(U("数 学 运 算 练 习")));
+
+    // Without --pdf the preview shows the file's page until it is closed.
+    int shownPages = -1;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* form = qobject_cast<TfrxPreviewForm*>(w); form && form->isVisible()) {
+                shownPages = form->Preview()->PageCount();
+                form->close();
+            }
+    });
+    EXPECT_EQ(commandline::Run({U("sumdrill"), U("--open"), pgx}, {}, o, e), commandline::ExitOk);
+    EXPECT_EQ(shownPages, 1);
+
+    err.clear();
+    EXPECT_EQ(commandline::Run({U("sumdrill"), U("--open"), dir.filePath(U("none.pgx"))}, {}, o, e),
+              commandline::ExitFailed);
+    EXPECT_TRUE(err.startsWith(U("sumdrill: Cannot open file \""))) << err.toStdString();
+    EXPECT_EQ(err.count(QLatin1Char('\n')), 1);
 }
 
 } // namespace

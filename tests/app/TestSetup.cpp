@@ -1,6 +1,7 @@
 // What start-up installs for the report engine, installed once for this test executable.
 
 #include "preview/frxExportPDF.h"
+#include "preview/frxPreviewForm.h"
 #include "preview/frxPreviewPages.h"
 #include "preview/frxXMLSerializer.h"
 #include "report/frxEngine.h"
@@ -12,4 +13,5 @@ void SumdrillTestSetup() {
     frxInstallPreviewPages();
     frxInstallEngine();
     frxInstallExportFilters();
+    frxInstallPreview();
 }
