@@ -402,7 +402,8 @@ bool NeedsNoDisplay(int argc, char** argv) {
 
 void OpenPreparedReport(const CommandLineOptions& options) {
     TfrxReport report;
-    report.SetShowProgress(false);
+    // Without a window nothing shows progress; the preview's exports and prints do.
+    report.SetShowProgress(options.PdfFile.isEmpty());
     auto* pages = dynamic_cast<TfrxPreviewPages*>(report.Runtime().PreviewPages());
     if (!pages)
         throw platform::Error(U("no prepared pages store is installed"));
