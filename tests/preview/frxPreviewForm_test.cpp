@@ -36,12 +36,20 @@ protected:
     void SetUp() override {
         platform::SetErrorSink([this](const QString& text) { errors << text; });
         report.PreviewOptions()->SetMaximized(false);
+        // The operations of other units start uninstalled here; the PDF filter installed.
+        ClearHooks();
+        frxInstallExportFilters();
     }
     void TearDown() override {
         form.reset();
         platform::SetErrorSink({});
-        for (auto hook : {TfrxPreview::Hook::Find, TfrxPreview::Hook::Save})
+        ClearHooks();
+    }
+    static void ClearHooks() {
+        using H = TfrxPreview::Hook;
+        for (auto hook : {H::Save, H::Load, H::Find, H::FindNext, H::PageSetup})
             TfrxPreview::InstallHook(hook, {});
+        TfrxPreview::SetPrintAvailable(false);
     }
     void Open(TfrxPreviewButtons buttons = TfrxPreviewButtons(frxDefaultPreviewButtons)) {
         report.PreviewOptions()->SetButtons(buttons);
