@@ -1,6 +1,8 @@
 // Start-up: the application, the main window with its settings, the worksheet window created
-// hidden, then the message loop until the main window closes.
+// hidden, then the message loop until the main window closes. With arguments, the command line
+// decides (worksheets written to a PDF file without a window, help).
 
+#include "app/CommandLine.h"
 #include "app/U_man.h"
 #include "platform/Error.h"
 #include "platform/Fonts.h"
@@ -17,19 +19,19 @@
 #include "worksheet/U_Shengcheng.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
+#include <QTextStream>
 
 #include <memory>
 
 int main(int argc, char** argv) {
+    // Writing a PDF file or the help text needs no display.
+    if (commandline::NeedsNoDisplay(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sumdrill"));
     Q_INIT_RESOURCE(app);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/sumdrill-48.png"));
-    icon.addFile(QStringLiteral(":/icons/sumdrill-256.png"));
-    QApplication::setWindowIcon(icon);
-    QGuiApplication::setDesktopFileName(QStringLiteral("sumdrill"));
     platform::InstallFontSubstitutions();
     frxInstallXMLSerializer(); // reports save and load their objects through it
     frxInstallEvaluator();     // expressions and scripts of report objects
@@ -41,6 +43,22 @@ int main(int argc, char** argv) {
     frxInstallPreview();       // reports show their prepared pages in the preview window
     frxInstallSearch();        // the preview's Find and F3
     frxInstallPreviewFiles();  // the preview's Save and Open of prepared report files
+
+    {
+        QTextStream out(stdout), err(stderr);
+        const QString settings =
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("SystemConfig.ini"));
+        if (const std::optional<int> code =
+                commandline::Run(QCoreApplication::arguments(), settings, out, err))
+            return *code;
+    }
+
+    // The windows' icon (the command line shows none).
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/sumdrill-48.png"));
+    icon.addFile(QStringLiteral(":/icons/sumdrill-256.png"));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("sumdrill"));
 
     auto F_man = std::make_unique<TF_man>();
     platform::Guarded([&] { F_man->FormCreate(); });

@@ -66,6 +66,8 @@ public:
     // The faces glyphs are drawn with: the primary face first, then the fallbacks in the order
     // they were needed.
     const QRawFont& DrawFace(int index) const;
+    // The same faces as measured (no hinting); for writers that embed the face file itself.
+    const QRawFont& MeasureFace(int index) const { return m_faces[size_t(index)]; }
 
 private:
     FontFace(const QString& name, int pixelHeight, bool bold, bool italic);

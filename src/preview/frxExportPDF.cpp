@@ -1,17 +1,13 @@
 #include "preview/frxExportPDF.h"
 
-#include "platform/CanvasPainter.h"
 #include "platform/Error.h"
+#include "preview/frxExportPDF_p.h"
 #include "preview/frxPreviewPages.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 
 using namespace frxClass;
@@ -46,41 +42,33 @@ void AddTexts() {
     throw platform::Error(text);
 }
 
-// The paper of a prepared page as the PDF page: its own size, its orientation, no margins (the
-// page draws its margins itself).
-QPageLayout LayoutOf(const TfrxReportPage* page) {
-    const long double w = page->PaperWidth(), h = page->PaperHeight(); // mm, as oriented
-    const bool landscape = w > h;
-    const QSizeF portrait(double(landscape ? h : w), double(landscape ? w : h));
-    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter, QString(),
-                                 QPageSize::FuzzyMatch),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
-                       QPageLayout::Millimeter);
+// The paper of a prepared page in points, as oriented (a landscape page is wider than high).
+QSizeF PaperOf(const TfrxReportPage* page) {
+    const double pt = 72.0 / 25.4;
+    return QSizeF(double(page->PaperWidth()) * pt, double(page->PaperHeight()) * pt);
 }
 
-// The report's progress operations for exporting; Cancel in the progress window sets the
-// report's Terminated flag.
+// The report's progress operations for exporting: its events, and its progress window with
+// "Exporting page %d", whose Cancel sets the report's Terminated flag.
 class Progress {
 public:
     Progress(TfrxReport* report, const std::function<bool(int)>& callback)
         : m_report(report), m_callback(callback) {
         if (m_report) {
             m_report->Terminated = false;
-            if (m_report->OnProgressStart)
-                m_report->OnProgressStart(m_report, ptExporting, 0);
+            m_report->ProgressStart(ptExporting);
         }
     }
     ~Progress() {
-        if (m_report && m_report->OnProgressStop)
-            m_report->OnProgressStop(m_report, ptExporting, 0);
+        if (m_report)
+            m_report->ProgressStop(ptExporting);
     }
     // False when the user cancelled.
     bool Step(int pageNo) {
         if (m_callback && !m_callback(pageNo))
             return false;
         if (m_report) {
-            if (m_report->OnProgress)
-                m_report->OnProgress(m_report, ptExporting, pageNo);
+            m_report->ProgressStep(ptExporting, pageNo);
             if (m_report->Terminated)
                 return false;
         }
@@ -143,34 +131,27 @@ bool TfrxPDFExport::Export(TfrxPreviewPages& pages) {
 
     bool cancelled = false;
     {
-        QPdfWriter writer(&file);
-        writer.setResolution(Resolution);
-        writer.setCreator(Creator);
-        writer.setTitle(title);
-        writer.setPageLayout(LayoutOf(first));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            CannotWrite(FileName, file.errorString());
+        frxpdf::Writer writer(&file);
+        writer.SetInfo(title, Author, Subject, Creator);
+        frxpdf::Canvas canvas(writer, Resolution);
         Progress progress(pages.Report, OnProgress);
-        {
-            platform::PainterCanvas canvas(&painter);
-            const long double scale = Resolution / 96.0L;
-            for (qsizetype k = 0; k < indexes.size(); ++k) {
-                if (!progress.Step(int(k) + 1)) {
-                    cancelled = true;
-                    break;
-                }
-                const int index = indexes[k];
-                if (k > 0) {
-                    // The layout applies from the page newPage starts.
-                    if (const TfrxReportPage* page = pages.BuildPage(index))
-                        writer.setPageLayout(LayoutOf(page));
-                    writer.newPage();
-                }
-                pages.RenderPage(index, &canvas, scale, scale, 0, 0);
+        const long double scale = Resolution / 96.0L;
+        for (qsizetype k = 0; k < indexes.size(); ++k) {
+            if (!progress.Step(int(k) + 1)) {
+                cancelled = true;
+                break;
             }
+            const int index = indexes[k];
+            const TfrxReportPage* page = pages.BuildPage(index);
+            writer.BeginPage(page ? PaperOf(page) : PaperOf(first), Resolution);
+            canvas.PageStarted();
+            pages.RenderPage(index, &canvas, scale, scale, 0, 0);
+            writer.EndPage();
+            if (writer.Failed())
+                break;
         }
-        painter.end();
+        if (!cancelled && !writer.Finish())
+            CannotWrite(FileName, file.errorString());
     }
     if (cancelled) {
         file.cancelWriting();

@@ -76,6 +76,10 @@ TfrxPreviewForm::TfrxPreviewForm(QWidget* parent) : QDialog(parent) {
 TfrxPreviewForm::~TfrxPreviewForm() {
     // The control goes with the window; it must not call back into a half-destroyed window.
     m_preview->SetWindow(nullptr);
+    // Nor may the zoom box, which commits its text when it loses the focus while the tool bar
+    // is being destroyed.
+    ZoomCB->disconnect(this);
+    ZoomCB->lineEdit()->disconnect(this);
 }
 
 QAction* TfrxPreviewForm::AddButton(int image, int captionId, int hintId,

@@ -1,5 +1,6 @@
 // What start-up installs for the report engine, installed once for this test executable.
 
+#include "preview/frxExportPDF.h"
 #include "preview/frxPreviewForm.h"
 #include "preview/frxPreviewPages.h"
 #include "preview/frxXMLSerializer.h"
@@ -11,5 +12,6 @@ void SumdrillTestSetup() {
     frxInstallEvaluator();
     frxInstallPreviewPages();
     frxInstallEngine();
+    frxInstallExportFilters();
     frxInstallPreview();
 }

@@ -1,4 +1,5 @@
 #include "preview/frxExportPDF.h"
+#include "preview/frxExportPDF_p.h"
 
 #include "common/PdfTools.h"
 #include "common/TestSupport.h"
@@ -10,6 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -288,6 +293,133 @@ TEST_F(ExportTest, FailuresSayWhyAndLeaveNothingHalfWritten) {
     EXPECT_THROW(Export(empty), platform::Error);
     EXPECT_FALSE(QFileInfo::exists(empty.FileName));
     EXPECT_FALSE(store.Export(nullptr));
+}
+
+// Dark pixels of the page image inside `r`.
+int InkIn(const QImage& img, const QRect& r) {
+    int n = 0;
+    for (int y = std::max(0, r.top()); y <= std::min(img.height() - 1, r.bottom()); ++y)
+        for (int x = std::max(0, r.left()); x <= std::min(img.width() - 1, r.right()); ++x)
+            n += qGray(img.pixel(x, y)) < 128;
+    return n;
+}
+
+TEST_F(ExportTest, TextWiderThanItsObjectIsCutAtTheObjectsEdge) {
+    TfrxReportPage* a4 = AddPage(210, 297);
+    const QString wide = QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    TfrxMemoView* clipped = AddMemo(a4, 100, 100, wide);
+    clipped->SetWidth(100);
+    clipped->SetWordWrap(false);
+    TfrxMemoView* free = AddMemo(a4, 100, 300, wide);
+    free->SetWidth(100);
+    free->SetClipped(false);
+    free->SetWordWrap(false);
+    TfrxMemoView* fits = AddMemo(a4, 100, 500, QStringLiteral("fits"), 16, false, haRight);
+    fits->SetWidth(100);
+    Prepare({{a4, {}}});
+    TfrxPDFExport pdf;
+    pdf.FileName = Path("clip.pdf");
+    ASSERT_TRUE(Export(pdf));
+
+    // The page as a reader shows it, at 96 dpi: one pixel per report pixel.
+    const QString prefix = Path("page");
+    pdftools::Run(QStringLiteral("pdftoppm"),
+                  {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+                   QStringLiteral("-singlefile"), pdf.FileName, prefix});
+    const QImage img(prefix + QStringLiteral(".png"));
+    ASSERT_FALSE(img.isNull());
+    EXPECT_GT(InkIn(img, QRect(100, 100, 100, 40)), 100);
+    EXPECT_EQ(InkIn(img, QRect(202, 95, 300, 50)), 0) << "clipped text ends at the object";
+    EXPECT_GT(InkIn(img, QRect(202, 295, 300, 50)), 100) << "unclipped text runs on";
+    // Right-aligned text that fits keeps its last glyph whole, right at the edge.
+    EXPECT_GT(InkIn(img, QRect(185, 500, 15, 40)), 10);
+}
+
+TEST_F(ExportTest, FramesAndFillsLandOnTheirPixels) {
+    TfrxReportPage* a4 = AddPage(210, 297);
+    TfrxMemoView* box = AddMemo(a4, 100, 100, QString());
+    box->SetBounds(100, 100, 200, 50);
+    box->SetColor(TColor(0x0000FF)); // red, in the report's blue-green-red order
+    box->Frame()->SetTyp(TfrxFrameTypes(ftLeft | ftRight | ftTop | ftBottom));
+    box->Frame()->SetWidth(2);
+    Prepare({{a4, {}}});
+    TfrxPDFExport pdf;
+    pdf.FileName = Path("frame.pdf");
+    ASSERT_TRUE(Export(pdf));
+    const QString prefix = Path("frame");
+    pdftools::Run(QStringLiteral("pdftoppm"),
+                  {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+                   QStringLiteral("-singlefile"), pdf.FileName, prefix});
+    const QImage img(prefix + QStringLiteral(".png"));
+    ASSERT_FALSE(img.isNull());
+    auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 100; };
+    // The frame runs along the object's edges; the fill inside; nothing outside.
+    EXPECT_TRUE(dark(101, 125));
+    EXPECT_TRUE(dark(299, 125));
+    EXPECT_TRUE(dark(200, 101));
+    EXPECT_TRUE(dark(200, 149));
+    const QColor inside = img.pixelColor(200, 125);
+    EXPECT_GT(inside.red(), 200);
+    EXPECT_LT(inside.green(), 60);
+    EXPECT_FALSE(dark(96, 125));
+    EXPECT_FALSE(dark(304, 125));
+    EXPECT_FALSE(dark(200, 154));
+}
+
+// Numbers in page content: integers plain, at most three decimals, never an exponent.
+TEST(PdfNumbers, WrittenAsPdfReadsThem) {
+    const struct {
+        double v;
+        const char* text;
+    } cases[] = {{0, "0"},         {3, "3"},          {-2, "-2"},      {0.5, "0.5"},
+                 {-0.25, "-0.25"}, {1.2345, "1.235"}, {0.0004, "0"},   {-0.0004, "0"},
+                 {841.89, "841.89"}, {1e9, "1000000000"}, {0.12, "0.12"}};
+    for (const auto& c : cases) {
+        QByteArray out;
+        frxpdf::AppendNumber(out, c.v);
+        EXPECT_EQ(out, QByteArray(c.text)) << c.v;
+    }
+}
+
+// A subset holds the outlines of the glyphs drawn, composite glyphs with their parts, under the
+// new numbers; read back as a font it draws every glyph as the face does.
+TEST(PdfFontSubset, KeepsEveryOutlineUnderItsNewNumber) {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(100);
+    const QRawFont face = QRawFont::fromFont(font);
+    ASSERT_TRUE(face.isValid());
+    frxpdf::FontSubset subset(face);
+    ASSERT_TRUE(subset.Usable());
+    const QString text = QStringLiteral("Äpfel kosten 12,50 € — ÅØ é");
+    const QList<quint32> glyphs = face.glyphIndexesForString(text);
+    QList<quint16> codes;
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        codes << subset.Map(glyphs[i], QStringView(text).mid(i, 1));
+    EXPECT_EQ(codes[0], 1) << "numbers start after .notdef";
+    EXPECT_EQ(codes[text.indexOf(QLatin1Char('e'))], codes[text.lastIndexOf(QLatin1Char('e'))])
+        << "a glyph drawn twice keeps its number";
+
+    const QRawFont back(subset.FontFile(), 100);
+    ASSERT_TRUE(back.isValid());
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const QPainterPath want = face.pathForGlyph(glyphs[i]);
+        const QPainterPath got = back.pathForGlyph(codes[i]);
+        EXPECT_EQ(got.elementCount(), want.elementCount()) << "glyph of " << text.mid(i, 1).toStdString();
+        EXPECT_EQ(got.boundingRect().toRect(), want.boundingRect().toRect())
+            << "glyph of " << text.mid(i, 1).toStdString();
+        const qreal advance =
+            face.advancesForGlyphIndexes(QList<quint32>{glyphs[i]}, QRawFont::UseDesignMetrics)
+                .value(0)
+                .x();
+        EXPECT_NEAR(subset.Width1000(codes[i]), advance * 10, 1)
+            << "width of " << text.mid(i, 1).toStdString();
+    }
+    // The text of each glyph, for search and copy.
+    const QByteArray cmap = subset.ToUnicode();
+    EXPECT_TRUE(cmap.contains("<0001> <00C4>")) << cmap.constData();
+    EXPECT_TRUE(cmap.contains("<20AC>"));
+    EXPECT_TRUE(subset.BaseFont().endsWith("+LiberationSans"));
+    EXPECT_EQ(subset.BaseFont().indexOf('+'), 6);
 }
 
 } // namespace
