@@ -9,12 +9,15 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QLocale>
+#include <QSet>
+#include <QHash>
 #include <QMetaEnum>
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <cmath>
 #include <vector>
 
@@ -123,6 +126,36 @@ const QObject* TfrxXMLSerializer::AncestorOf(const TfrxComponent* component) con
 // ---------------------------------------------------------------------------------------------
 // Writing
 
+namespace {
+
+// Whether a newly created object of `obj`'s class holds text in `prop`. An empty value of such a
+// property must be written: left out, reading the file back would give the new object's text
+// (an object whose expression delimiters were cleared would get "[,]" back). Only components
+// can be created by class name; other objects keep their empty strings unwritten.
+bool FreshTextNonEmpty(const QObject* obj, const QMetaProperty& prop) {
+    const auto* component = qobject_cast<const TfrxComponent*>(obj);
+    if (!component)
+        return false;
+    static QHash<const QMetaObject*, QSet<int>> cache; // class -> properties with fresh text
+    const QMetaObject* mo = obj->metaObject();
+    auto it = cache.find(mo);
+    if (it == cache.end()) {
+        QSet<int> withText;
+        std::unique_ptr<TfrxComponent> fresh(
+            frxCreateComponent(QString::fromLatin1(mo->className()), nullptr));
+        if (fresh && fresh->metaObject() == mo) {
+            for (const QMetaProperty& p : frxProps::Published(fresh.get()))
+                if (frxProps::KindOf(p) == Kind::String &&
+                    !frxProps::GetString(fresh.get(), p).isEmpty())
+                    withText.insert(p.propertyIndex());
+        }
+        it = cache.insert(mo, withText);
+    }
+    return it->contains(prop.propertyIndex());
+}
+
+} // namespace
+
 QByteArray TfrxXMLSerializer::PropertiesToAttributes(const QObject* obj, const QByteArray& prefix,
                                                      const QObject* ancestor) {
     QByteArray out;
@@ -167,7 +200,8 @@ QByteArray TfrxXMLSerializer::PropertiesToAttributes(const QObject* obj, const Q
         }
         case Kind::String: {
             const QString value = frxProps::GetString(obj, prop);
-            if (hasAncestor ? value == frxProps::GetString(ancestor, aprop) : value.isEmpty())
+            if (hasAncestor ? value == frxProps::GetString(ancestor, aprop)
+                            : value.isEmpty() && !FreshTextNonEmpty(obj, prop))
                 break;
             Append(out, name, XmlEscape(Ansi(value)));
             break;

@@ -210,6 +210,25 @@ TEST_F(Serializer, DefaultsAreLeftOutAndFloatsAlwaysWritten) {
     EXPECT_LT(attrs.indexOf(" HAlign="), attrs.indexOf(" Text="));
 }
 
+// A cleared text whose new object holds text is written empty, so it reads back cleared; a
+// text that is empty in a new object too stays out.
+TEST_F(Serializer, ClearedTextWithTextInANewObjectSurvivesTheRoundTrip) {
+    TfrxReport report;
+    auto* page = new TfrxReportPage(&report);
+    auto* memo = new TfrxMemoView(page);
+    ASSERT_FALSE(memo->ExpressionDelimiters().isEmpty());
+    memo->SetExpressionDelimiters(QString());
+    TfrxXMLSerializer s;
+    const QByteArray attrs = s.PropertiesToAttributes(memo);
+    EXPECT_TRUE(attrs.contains(" ExpressionDelimiters=\"\"")) << attrs.constData();
+    EXPECT_FALSE(HasAttr(attrs, "TagStr"));
+
+    TfrxXMLSerializer r;
+    TfrxComponent* copy = r.ObjectFromString(page, s.ObjectToString(memo));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(static_cast<TfrxMemoView*>(copy)->ExpressionDelimiters(), QString());
+}
+
 TEST_F(Serializer, WithAnAncestorOnlyDifferencesAreWritten) {
     TfrxMemoView ancestor, memo;
     ancestor.SetMemo({QStringLiteral("same")});
