@@ -911,7 +911,10 @@ TfrxReport::TfrxReport(QObject* owner)
       m_previewOptions(std::make_unique<TfrxPreviewOptions>()),
       m_printOptions(std::make_unique<TfrxPrintOptions>()),
       m_reportOptions(std::make_unique<TfrxReportOptions>()), m_timer(new QTimer(this)) {
+    // The preview starts preparing on this timer's tick, 50 ms after it shows; a coarse timer
+    // may tick a few milliseconds late.
     m_timer->setInterval(50);
+    m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setSingleShot(false);
     Clear();
 }
