@@ -36,19 +36,6 @@ struct FinalPassEngine : TfrxCustomEngine {
     bool Run() override { return true; }
 };
 
-// A grey image of page `page` of a PDF at `dpi`; null when it cannot be made.
-QImage RasterisePdf(const QString& file, int page, int dpi) {
-    QTemporaryDir dir;
-    const QString prefix = dir.filePath(S("page"));
-    QProcess p;
-    p.start(S("pdftoppm"), {S("-f"), QString::number(page), S("-l"), QString::number(page),
-                            S("-r"), QString::number(dpi), S("-gray"), S("-singlefile"), file,
-                            prefix});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return QImage(prefix + S(".pgm"));
-}
-
 class CupsPrintJob : public ::testing::Test {
 protected:
     void SetUp() override {
