@@ -64,6 +64,10 @@ EOF
     cat >"$dir/etc/cupsd.conf" <<EOF
 LogLevel warn
 MaxLogSize 0
+# The documents clients sent stay in the spool (d<job>-001) until the server stops: the PDF
+# queue's output goes through PostScript and loses the text of the fonts, the document sent
+# keeps it.
+PreserveJobFiles Yes
 Listen $dir/cups.sock
 Browsing No
 BrowseLocalProtocols none

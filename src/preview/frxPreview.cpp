@@ -963,8 +963,11 @@ void TfrxPreview::OutlineClicked(QTreeWidgetItem* item) {
 // --- progress of a preparation ---
 
 void TfrxPreview::PrepareStarted() {
-    if (!m_inPlace)
-        Clear();
+    // Preparing again in place keeps the control idle: its stop does nothing either, so a
+    // busy state set here would never be cleared.
+    if (m_inPlace)
+        return;
+    Clear();
     m_busy = true;
     if (m_window)
         m_window->RefreshButtonStates();

@@ -185,8 +185,14 @@ void TfrxPrintJob::RunDocument() {
             for (int c = 1; c <= options.Copies(); ++c) {
                 m_copyOfPass = c;
                 PrintPass();
-                if (Cancelled())
+                if (Cancelled()) {
+                    // Cancelled between two copies: the copies already drawn do not go out
+                    // either.
+                    m_report->Terminated = true;
+                    if (m_printer->Printing() && c < options.Copies())
+                        m_printer->AbortDocument();
                     break;
+                }
                 // A copy of an odd number of sheets printed on both sides would make the next
                 // copy start on the back of its last sheet.
                 if ((m_last.Duplex == dmVertical || m_last.Duplex == dmHorizontal) &&
@@ -233,7 +239,15 @@ void TfrxPrintJob::PrintPass() {
     }
 }
 
-bool TfrxPrintJob::Cancelled() const { return m_report->Terminated; }
+bool TfrxPrintJob::Cancelled() const {
+    if (m_report->Terminated)
+        return true;
+    // The window's Cancel is mostly pressed while pending events are processed after a page,
+    // that is after the step that would have read it: read it here too, so the run stops
+    // before the next page rather than one page later.
+    const TfrxProgressSink* progress = m_report->Runtime().Progress.get();
+    return progress && progress->Terminated();
+}
 
 bool TfrxPrintJob::Selected(int index, bool& stop) {
     stop = false;
@@ -295,23 +309,13 @@ void TfrxPrintJob::Render(int index, long double scaleX, long double scaleY, lon
     m_pages.RenderPage(index, &canvas, scaleX, scaleY, offsetX, offsetY);
 }
 
-void TfrxPrintJob::ProgressStart() {
-    if (m_report->OnProgressStart)
-        m_report->OnProgressStart(m_report, ptPrinting, 0);
-    QCoreApplication::processEvents();
-}
+// Progress goes through the report, which shows "Printing page %d" in its progress window and
+// fires the report's progress events.
+void TfrxPrintJob::ProgressStart() { m_report->ProgressStart(ptPrinting); }
 
-void TfrxPrintJob::Step(int pageNo) {
-    if (m_report->OnProgress)
-        m_report->OnProgress(m_report, ptPrinting, pageNo);
-    QCoreApplication::processEvents();
-}
+void TfrxPrintJob::Step(int pageNo) { m_report->ProgressStep(ptPrinting, pageNo); }
 
-void TfrxPrintJob::ProgressStop() {
-    if (m_report->OnProgressStop)
-        m_report->OnProgressStop(m_report, ptPrinting, 0);
-    QCoreApplication::processEvents();
-}
+void TfrxPrintJob::ProgressStop() { m_report->ProgressStop(ptPrinting); }
 
 bool TfrxPrintJob::PrintOnePage(int index) {
     bool stop = false;

@@ -69,6 +69,11 @@ TfrxProgress::TfrxProgress(QWidget* parent)
         move(r.topLeft());
     }
 
+    // Printing starts from the modal preview window, which would swallow every click on a
+    // window of its own level: this one sits above it, as the window in charge while it shows
+    // (there is no loop of its own; the operation keeps running).
+    setWindowModality(Qt::ApplicationModal);
+
     // The window the user was working in waits until the operation ends.
     QWidget* active = QApplication::activeWindow();
     if (active && active != this) {

@@ -5,12 +5,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSizeF>
 #include <QString>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <cups/cups.h>
@@ -156,3 +158,45 @@ inline QString UniqueTitle(const char* what) {
         .arg(++n);
 }
 
+
+// A grey image of page `page` of a PDF at `dpi`; null when it cannot be made.
+inline QImage RasterisePdf(const QString& file, int page, int dpi) {
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+             QString::number(page), QStringLiteral("-r"), QString::number(dpi),
+             QStringLiteral("-gray"), QStringLiteral("-singlefile"), file, prefix});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return QImage(prefix + QStringLiteral(".pgm"));
+}
+
+// The highest job id on the queue, of any state; 0 when it has none.
+inline int LastJobId(const QString& queue) {
+    cups_job_t* jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0,
+                               CUPS_WHICHJOBS_ALL);
+    int id = 0;
+    for (int i = 0; i < n; ++i)
+        id = std::max(id, jobs[i].id);
+    cupsFreeJobs(n, jobs);
+    return id;
+}
+
+// The document a client sent for job `id`, as the server keeps it in its spool.
+inline QString SentDocument(const CupsEnv& env, int id) {
+    const QString dir = env.server.section(QLatin1Char('/'), 0, -2);
+    return QStringLiteral("%1/spool/d%2-001").arg(dir).arg(id, 5, 10, QLatin1Char('0'));
+}
+
+// The text of a PDF in content order (pdftotext -raw); empty when it has none.
+inline QString PdfText(const QString& file) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), QStringLiteral("-enc"),
+                                          QStringLiteral("UTF-8"), file, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}

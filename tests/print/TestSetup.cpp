@@ -1,5 +1,6 @@
 // What start-up installs for the report engine, installed once for this test executable.
 
+#include "preview/frxPreviewForm.h"
 #include "preview/frxPreviewPages.h"
 #include "preview/frxXMLSerializer.h"
 #include "print/frxProgress.h"
@@ -12,4 +13,5 @@ void SumdrillTestSetup() {
     frxInstallPreviewPages();
     frxInstallEngine();
     frxInstallProgress();
+    frxInstallPreview();
 }

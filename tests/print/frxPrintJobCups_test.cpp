@@ -14,6 +14,7 @@
 #include "print/frxPrintDialog.h"
 #include "print/frxPrintJob.h"
 #include "print/frxPrinter.h"
+#include "print/frxProgress.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -21,6 +22,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -32,19 +35,6 @@ struct FinalPassEngine : TfrxCustomEngine {
     FinalPassEngine() { FinalPass = true; }
     bool Run() override { return true; }
 };
-
-// A grey image of page `page` of a PDF at `dpi`; null when it cannot be made.
-QImage RasterisePdf(const QString& file, int page, int dpi) {
-    QTemporaryDir dir;
-    const QString prefix = dir.filePath(S("page"));
-    QProcess p;
-    p.start(S("pdftoppm"), {S("-f"), QString::number(page), S("-l"), QString::number(page),
-                            S("-r"), QString::number(dpi), S("-gray"), S("-singlefile"), file,
-                            prefix});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return QImage(prefix + S(".pgm"));
-}
 
 class CupsPrintJob : public ::testing::Test {
 protected:
@@ -300,15 +290,26 @@ TEST_F(CupsPrintFaults, AMalformedPageRangeReachesNoPrinter) {
 }
 
 TEST_F(CupsPrintFaults, CancelLeavesNoHalfJobInTheQueue) {
-    report.OnProgress = [](TfrxReport* r, int, int page) {
-        if (page == 2)
-            r->Terminated = true;
+    // The user presses Cancel in the progress window while page 2 is being printed.
+    QStringList messages;
+    report.OnPrintPage = [this, &messages](TfrxReportPage*, int) {
+        auto* window = dynamic_cast<TfrxProgress*>(report.Runtime().Progress.get());
+        ASSERT_NE(window, nullptr);
+        messages << window->Message();
+        if (messages.size() == 2)
+            QTimer::singleShot(0, window, [window] {
+                QTest::mouseClick(window->CancelB(), Qt::LeftButton);
+            });
     };
     bool printed = false;
     EXPECT_EQ(PrintAsTheButtonDoes(&printed), QString());
     EXPECT_TRUE(printed); // cancelled by the user, not failed
+    EXPECT_EQ(messages, (QStringList{QString(), S("Printing page 1")}));
     EXPECT_EQ(JobsTitled(queue, title), 0);
     EXPECT_FALSE(frxPrinters()->CurrentPrinter()->Printing());
+    EXPECT_EQ(report.Runtime().Progress, nullptr);
+    EXPECT_EQ(report.PrintOptions()->Copies(), 2);
+    EXPECT_EQ(afterPrint, 1);
 }
 
 // A server that was stopped after the printers were listed.

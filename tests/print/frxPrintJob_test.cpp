@@ -9,6 +9,7 @@
 #include "print/frxPrintDialog_p.h"
 #include "report/frxRuntime.h"
 #include "print/frxPrintJob.h"
+#include "print/frxProgress.h"
 #include "resources/frxRes.h"
 
 #include <QCheckBox>
@@ -16,7 +17,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -365,6 +369,141 @@ TEST_F(PrintJob, CancelWhileJoiningAbortsAfterTheSheet) {
     ASSERT_EQ(service->Documents().size(), 1u);
     EXPECT_TRUE(service->Documents()[0].Aborted);
 }
+
+// --- the progress window while printing ------------------------------------------------------
+
+TfrxProgress* ProgressWindow(TfrxReport& report) {
+    return dynamic_cast<TfrxProgress*>(report.Runtime().Progress.get());
+}
+
+TEST_F(PrintJob, TheProgressWindowCountsThePrintedPagesAndHoldsThePreviewMeanwhile) {
+    pages->AddA4(3);
+    QWidget owner; // the preview window the Print button was pressed in
+    owner.show();
+    QApplication::setActiveWindow(&owner);
+    QStringList events;
+    auto record = [&](const char* what) {
+        return [&events, what](TfrxReport*, int kind, int n) {
+            events << S("%1 %2 %3").arg(S(what)).arg(kind).arg(n);
+        };
+    };
+    report.OnProgressStart = record("start");
+    report.OnProgress = record("step");
+    report.OnProgressStop = record("stop");
+    // While a page is drawn the window shows the page before it.
+    QStringList shown;
+    pages->OnRender = [&](int) {
+        TfrxProgress* w = ProgressWindow(report);
+        shown << (w && w->isVisible() ? w->Message() : S("<no window>"));
+        EXPECT_FALSE(owner.isEnabled());
+    };
+    ASSERT_TRUE(Print());
+    EXPECT_EQ(events, (QStringList{S("start 2 0"), S("step 2 1"), S("step 2 2"), S("step 2 3"),
+                                   S("stop 2 0")}));
+    EXPECT_EQ(shown, (QStringList{QString(), S("Printing page 1"), S("Printing page 2")}));
+    EXPECT_EQ(ProgressWindow(report), nullptr) << "the stop frees the window";
+    EXPECT_TRUE(owner.isEnabled());
+    ASSERT_EQ(service->Documents().size(), 1u);
+    EXPECT_TRUE(service->Documents()[0].Ended);
+}
+
+TEST_F(PrintJob, WithoutShowProgressPrintingShowsNoWindowButFiresTheEvents) {
+    pages->AddA4(2);
+    report.SetShowProgress(false);
+    int steps = 0;
+    report.OnProgress = [&](TfrxReport*, int, int) {
+        ++steps;
+        EXPECT_EQ(ProgressWindow(report), nullptr);
+    };
+    ASSERT_TRUE(Print());
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(SheetCount(), 2);
+}
+
+// Cancel pressed in the progress window while the window system's events are processed after
+// a page (the moment a user's click is seen): nothing more is drawn, the document is dropped,
+// the run ends as usual.
+struct CancelCase {
+    const char* name;
+    TfrxPrintMode mode;
+    int pageCount;
+    int paper;   // A4, A6 or A3 landscape (8)
+    int copies;
+    bool collate;
+    bool reverse;
+    int cancelAtRender; // Cancel is pressed after this many pages were drawn
+    std::vector<int> drawn;
+};
+
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
+class CancelFromTheWindow : public PrintJob, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelFromTheWindow, StopsBeforeTheNextPageAndLeavesNoDocument) {
+    const CancelCase& c = GetParam();
+    for (int i = 0; i < c.pageCount; ++i) {
+        if (c.paper == A6)
+            pages->Add(DMPAPER_USER, poPortrait, 105, 148);
+        else if (c.paper == 8)
+            pages->Add(8, poLandscape);
+        else
+            pages->Add(c.paper);
+    }
+    options().SetPrintMode(c.mode);
+    options().SetPrintOnSheet(A4);
+    options().SetCopies(c.copies);
+    options().SetCollate(c.collate);
+    options().SetReverse(c.reverse);
+    options().SetPageNumbers(S("1-"));
+    QWidget owner;
+    owner.show();
+    QApplication::setActiveWindow(&owner);
+    int afterPrint = 0;
+    report.OnAfterPrintReport = [&](TfrxReport*) { ++afterPrint; };
+    int renders = 0;
+    bool pressed = false;
+    pages->OnRender = [&](int) {
+        if (++renders != c.cancelAtRender)
+            return;
+        QTimer::singleShot(0, [&] {
+            TfrxProgress* w = ProgressWindow(report);
+            ASSERT_NE(w, nullptr);
+            ASSERT_TRUE(w->CancelB()->isVisible());
+            QTest::mouseClick(w->CancelB(), Qt::LeftButton);
+            pressed = true;
+        });
+    };
+
+    EXPECT_TRUE(Print()) << "cancelled by the user, not failed";
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(pages->DrawnPages(), c.drawn);
+    ASSERT_EQ(service->Documents().size(), 1u);
+    EXPECT_TRUE(service->Documents()[0].Aborted);
+    EXPECT_FALSE(service->Documents()[0].Ended);
+    EXPECT_FALSE(frxPrinters()->CurrentPrinter()->Printing());
+    EXPECT_EQ(afterPrint, 1);
+    EXPECT_EQ(ProgressWindow(report), nullptr);
+    EXPECT_TRUE(owner.isEnabled());
+    // The options are as they were before the run.
+    EXPECT_EQ(options().Copies(), c.copies);
+    EXPECT_EQ(options().Collate(), c.collate);
+    EXPECT_EQ(options().PageNumbers(), S("1-"));
+    EXPECT_EQ(pages->CopyNo, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CancelFromTheWindow,
+    ::testing::Values(
+        CancelCase{"AfterPageTwo", pmDefault, 5, A4, 1, true, false, 2, {1, 2}},
+        CancelCase{"AfterPageTwoOfThreeCollatedCopies", pmDefault, 5, A4, 3, true, false, 2,
+                   {1, 2}},
+        CancelCase{"AfterPageTwoUncollated", pmDefault, 5, A4, 3, false, false, 2, {1, 2}},
+        CancelCase{"AfterPageTwoInReverse", pmDefault, 5, A4, 1, true, true, 2, {5, 4}},
+        CancelCase{"AfterPageTwoScaled", pmScale, 5, A4, 1, true, false, 2, {1, 2}},
+        CancelCase{"AfterASplitPage", pmSplit, 3, 8, 1, true, false, 2, {1, 1}},
+        CancelCase{"AfterAJoinedSheet", pmJoin, 8, A6, 1, true, false, 1, {1, 2, 3, 4}},
+        CancelCase{"BetweenTwoCopies", pmDefault, 2, A4, 2, true, false, 2, {1, 2}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class MalformedPageNumbers : public PrintJob, public ::testing::WithParamInterface<const char*> {};
 

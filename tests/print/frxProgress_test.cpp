@@ -10,10 +10,13 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +172,32 @@ TEST_F(Progress, ActiveWindowIsDisabledWhileTheWindowShows) {
     report.ProgressStep(ptPrinting, 2);
     EXPECT_TRUE(report.Terminated) << "the next step reads the cancelled flag";
     report.ProgressStop(ptPrinting);
+}
+
+TEST_F(Progress, CancelTakesAClickWhileTheModalPreviewIsOpen) {
+    // Printing starts from the preview window, which is modal. The click goes through the
+    // window system's input path, where windows under a modal one are blocked.
+    QDialog preview;
+    bool terminated = false, ran = false;
+    QTimer::singleShot(0, [&] {
+        report.ProgressStart(ptPrinting);
+        TfrxProgress* w = Window();
+        ASSERT_NE(w, nullptr);
+        report.ProgressStep(ptPrinting, 1);
+        ASSERT_NE(w->windowHandle(), nullptr);
+        const QPoint at = w->CancelB()->mapTo(w, w->CancelB()->rect().center());
+        QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+        EXPECT_FALSE(w->isVisible()) << "Cancel closes the window";
+        report.ProgressStep(ptPrinting, 2);
+        terminated = report.Terminated;
+        report.ProgressStop(ptPrinting);
+        ran = true;
+        preview.reject();
+    });
+    preview.exec();
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(terminated);
 }
 
 TEST_F(Progress, WindowLayoutAndDragging) {
