@@ -10,6 +10,8 @@
 #include "platform/CanvasRecording.h"
 #include "platform/GbkCodec.h"
 #include "preview/frxPreview.h"
+#include "preview/frxPreviewFiles.h"
+#include "preview/frxPreviewPages.h"
 #include "preview/frxPreviewForm.h"
 #include "report/frxClass.h"
 #include "worksheet/U_Shengcheng.h"
@@ -326,4 +328,62 @@ TEST_F(PrintPreview, ExportWritesThePreparedPageTheWindowShows) {
             EXPECT_TRUE(f.Embedded && f.Subset && f.Unicode) << f.Name.toStdString();
     }
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+}
+
+// Everything a page draws on a printer's sheet at 600 dpi, one line per call.
+QStringList PrintedSheet(TfrxCustomPreviewPages* store, int index) {
+    platform::RecordingCanvas sheet(600, 600, true);
+    store->RenderPage(index, &sheet, 600 / 96.0, 600 / 96.0, 0, 0);
+    QStringList out;
+    for (const platform::CanvasRecord& r : sheet.Records()) {
+        QString line = QStringLiteral("%1 [%2,%3,%4,%5]")
+                           .arg(int(r.Kind))
+                           .arg(r.Bounds.Left)
+                           .arg(r.Bounds.Top)
+                           .arg(r.Bounds.Right)
+                           .arg(r.Bounds.Bottom);
+        if (!r.Text.isEmpty()) {
+            line += QStringLiteral(" \"%1\" at %2,%3 %4 %5px%6 adv")
+                        .arg(r.Text)
+                        .arg(r.Origin.x())
+                        .arg(r.Origin.y())
+                        .arg(r.Font.Name)
+                        .arg(r.Font.Height)
+                        .arg(r.Font.Bold ? QStringLiteral(" bold") : QString());
+            for (int a : r.Advances)
+                line += QLatin1Char(' ') + QString::number(a);
+        }
+        out << line;
+    }
+    return out;
+}
+
+TEST_F(PrintPreview, ASavedWorksheetOpensInANewReportAndPrintsTheSame) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("口算.pgx"));
+    QStringList printed;
+    QByteArray question;
+    Press([&] { question = window.Sheet().QuestionText(1); },
+          [&](TfrxPreviewForm* form) {
+              printed = PrintedSheet(form->Preview()->PreviewPages(), 0);
+              frxSaveToFile(form->Preview(), file); // what the Save button does after its dialog
+          });
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+    ASSERT_FALSE(printed.isEmpty());
+    ASSERT_FALSE(printed.filter(platform::FromGbk(question).trimmed()).isEmpty())
+        << "the sheet's first problem is printed";
+    const QByteArray bytes = ReadFileBytes(file);
+    ASSERT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"utf-8\"?><preparedreport>"));
+
+    // Another report, as in a later run of the program: no worksheet, no template, no callback.
+    TfrxReport other;
+    TfrxCustomPreviewPages* opened = other.Runtime().PreviewPages();
+    ASSERT_NE(opened, nullptr);
+    ASSERT_TRUE(opened->ReadFromFile(file, true));
+    ASSERT_EQ(opened->PageCount(), 1);
+    EXPECT_EQ(PrintedSheet(opened, 0), printed);
+    // And it saves as it was read.
+    const QString again = dir.filePath(QStringLiteral("again.pgx"));
+    opened->WriteToFile(again);
+    EXPECT_TRUE(ReadFileBytes(again) == bytes);
 }
