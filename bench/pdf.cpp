@@ -44,6 +44,14 @@ double CpuMs() {
            (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
+// CPU time of the finished child processes so far, ms.
+double ChildCpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
 // Peak resident set of this process, MB.
 double PeakMb() {
     QFile f(S("/proc/self/status"));
@@ -55,9 +63,41 @@ double PeakMb() {
     return 0;
 }
 
-// Median wall time of `runs` runs of the program writing one worksheet, ms; -1 when it fails.
-double WorksheetProcess(const QTemporaryDir& dir, int runs) {
+// Median wall time of `runs` runs of the program with `args`, ms; -1 when it fails. `what` names
+// the runs in the report line.
+double ProgramRuns(const QTemporaryDir& dir, const QStringList& args, int runs, const char* what) {
     const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(S("sumdrill"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(S("QT_QPA_PLATFORM"));
+    env.remove(S("DISPLAY"));
+    if (!env.contains(S("XDG_RUNTIME_DIR")))
+        env.insert(S("XDG_RUNTIME_DIR"), dir.path());
+    std::vector<double> ms;
+    const double cpu0 = ChildCpuMs();
+    for (int i = 0; i < runs; ++i) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer t;
+        t.start();
+        p.start(program, args);
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0) {
+            std::printf("%s failed: %s\n", what, p.readAllStandardError().constData());
+            return -1;
+        }
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    const double median = (ms[ms.size() / 2] + ms[(ms.size() - 1) / 2]) / 2;
+    std::printf("%s: median %.1f ms of %d runs (fastest %.1f, slowest %.1f), %.1f ms of CPU time "
+                "each\n",
+                what, median, runs, ms.front(), ms.back(), (ChildCpuMs() - cpu0) / runs);
+    return median;
+}
+
+// The program writing one full worksheet (100 problems with answers), as a whole process.
+double WorksheetProcess(const QTemporaryDir& dir, int runs) {
     const QString pdf = dir.filePath(S("sheet.pdf"));
     // No settings file: the options say everything.
     const QStringList args{S("--pdf"), pdf, S("--problems"), S("100"), S("--result-limit"),
@@ -65,30 +105,11 @@ double WorksheetProcess(const QTemporaryDir& dir, int runs) {
                            S("100"), S("--type"), S("all"), S("--decimals"), S("1"),
                            S("--answers"), S("--settings"), dir.filePath(S("none.ini"))};
     QFile(dir.filePath(S("none.ini"))).open(QIODevice::WriteOnly);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(S("QT_QPA_PLATFORM"));
-    env.remove(S("DISPLAY"));
-    if (!env.contains(S("XDG_RUNTIME_DIR")))
-        env.insert(S("XDG_RUNTIME_DIR"), dir.path());
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        QElapsedTimer t;
-        t.start();
-        p.start(program, args);
-        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit ||
-            p.exitCode() != 0) {
-            std::printf("worksheet process failed: %s\n", p.readAllStandardError().constData());
-            return -1;
-        }
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    const double median = (ms[ms.size() / 2] + ms[(ms.size() - 1) / 2]) / 2;
-    std::printf("worksheet process: median %.1f ms of %d runs (fastest %.1f, slowest %.1f), "
-                "%lld bytes\n",
-                median, runs, ms.front(), ms.back(), QFileInfo(pdf).size());
+    // For scale: the same process doing no work (loading its libraries, starting Qt, printing
+    // its help).
+    ProgramRuns(dir, {S("--help")}, runs, "program start without work (--help)");
+    const double median = ProgramRuns(dir, args, runs, "worksheet process");
+    std::printf("worksheet process: %lld bytes of PDF\n", QFileInfo(pdf).size());
     return median;
 }
 
@@ -182,7 +203,9 @@ int main(int argc, char** argv) {
     frxInstallExportFilters();
     QTemporaryDir dir;
     try {
-        const double process = WorksheetProcess(dir, 20);
+        // --report-only leaves out the program runs (for profiling the report alone).
+        const bool reportOnly = QCoreApplication::arguments().contains(S("--report-only"));
+        const double process = reportOnly ? 0 : WorksheetProcess(dir, 20);
         const LongResult report = LongReport(dir);
         std::printf("pdf: worksheet process %.0f ms, 1000-page report %.2f ms/page, peak %.0f MB, "
                     "%.1f KB/page\n",

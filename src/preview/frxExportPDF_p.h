@@ -80,6 +80,8 @@ private:
     std::vector<QString> m_unicode;  // subset glyph -> text
 };
 
+class Deflater;
+
 // A PDF document written page by page: content streams go to the device when their page ends;
 // the fonts, the page tree and the cross-reference table follow at the end.
 class Writer {
@@ -114,6 +116,8 @@ private:
     void WriteStream(int number, const QByteArray& data, const QByteArray& extraDict = {});
 
     QIODevice* m_device;
+    std::unique_ptr<Deflater> m_deflater;
+    QByteArray m_packed; // the last stream deflated (its buffer is reused)
     qint64 m_pos = 0;
     bool m_failed = false;
     std::vector<qint64> m_offsets; // object number -> file offset (index 0 unused)

@@ -20,16 +20,42 @@ namespace {
 // and a half times faster than the default level for a tenth more bytes.
 constexpr int kDeflateLevel = 3;
 
-QByteArray Deflate(const QByteArray& data) {
-    uLongf size = compressBound(uLong(data.size()));
-    QByteArray out(qsizetype(size), Qt::Uninitialized);
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                  reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()),
-                  kDeflateLevel) != Z_OK)
-        return {};
-    out.resize(qsizetype(size));
-    return out;
-}
+} // namespace
+
+// One deflate state for all streams of a file, reset between them: a fresh state for every page
+// costs more than compressing the page (a quarter of a megabyte allocated, cleared and freed).
+// The output is that of a fresh state.
+class Deflater {
+public:
+    Deflater() { m_ok = deflateInit(&m_z, kDeflateLevel) == Z_OK; }
+    ~Deflater() {
+        if (m_ok)
+            deflateEnd(&m_z);
+    }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    // The deflated data in `out`; false when deflating failed.
+    bool Deflate(const QByteArray& data, QByteArray& out) {
+        if (!m_ok || deflateReset(&m_z) != Z_OK)
+            return false;
+        out.resize(qsizetype(deflateBound(&m_z, uLong(data.size()))));
+        m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+        m_z.avail_in = uInt(data.size());
+        m_z.next_out = reinterpret_cast<Bytef*>(out.data());
+        m_z.avail_out = uInt(out.size());
+        if (deflate(&m_z, Z_FINISH) != Z_STREAM_END)
+            return false;
+        out.resize(qsizetype(m_z.total_out));
+        return true;
+    }
+
+private:
+    z_stream m_z{};
+    bool m_ok = false;
+};
+
+namespace {
 
 // A text string of the document information: UTF-16 with its byte order mark, in hex.
 QByteArray TextString(const QString& text) {
@@ -71,7 +97,7 @@ void AppendNumber(QByteArray& out, double v) {
     out.append(buf, p - buf);
 }
 
-Writer::Writer(QIODevice* device) : m_device(device) {
+Writer::Writer(QIODevice* device) : m_device(device), m_deflater(std::make_unique<Deflater>()) {
     m_offsets.push_back(0);
     Write(QByteArray("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"));
     m_catalog = NewObject();
@@ -102,9 +128,10 @@ void Writer::Write(const QByteArray& bytes) {
 }
 
 void Writer::WriteStream(int number, const QByteArray& data, const QByteArray& extraDict) {
-    const QByteArray packed = Deflate(data);
+    QByteArray& packed = m_packed;
+    const bool deflated = m_deflater->Deflate(data, packed);
     StartObject(number);
-    if (packed.isEmpty() && !data.isEmpty()) {
+    if (!deflated) {
         Write("<< /Length " + QByteArray::number(data.size()) + extraDict + " >>\nstream\n");
         Write(data);
     } else {

@@ -16,6 +16,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -180,6 +182,51 @@ void ForOtherReaders(const QByteArray& in, QByteArray& out) {
     }
 }
 
+// The bytes of a save on their way to the file: handed over in pieces of a megabyte, each
+// piece sent on to the disk at once (without waiting for it), so that the sync that ends the
+// save finds most of the file written already and waits only for the last piece.
+class PiecewiseWriter final : public QIODevice {
+public:
+    explicit PiecewiseWriter(QSaveFile& file) : m_file(file) {
+        m_piece.reserve(kPiece);
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    // Hands over the last piece; false when the file refused it.
+    bool Finish() { return Push(); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        m_piece.append(data, size);
+        if (m_piece.size() >= kPiece && !Push())
+            return -1;
+        return size;
+    }
+
+private:
+    static constexpr qsizetype kPiece = 1 << 20;
+
+    bool Push() {
+        if (m_piece.isEmpty())
+            return true;
+        if (m_file.write(m_piece) != m_piece.size() || !m_file.flush()) {
+            setErrorString(m_file.errorString());
+            return false;
+        }
+#ifdef SYNC_FILE_RANGE_WRITE
+        // Only a start: the sync at the end still waits for every byte.
+        ::sync_file_range(m_file.handle(), m_sent, m_piece.size(), SYNC_FILE_RANGE_WRITE);
+#endif
+        m_sent += m_piece.size();
+        m_piece.resize(0);
+        return true;
+    }
+
+    QSaveFile& m_file;
+    QByteArray m_piece;
+    qint64 m_sent = 0;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -242,7 +289,10 @@ void TfrxPreviewPages::WriteToFile(const QString& fileName) {
         throw TfrxException(QStringLiteral("Cannot create file \"%1\". %2")
                                 .arg(NativeName(fileName), file.errorString()));
     try {
-        WriteToStream(file);
+        PiecewiseWriter pieces(file);
+        WriteToStream(pieces);
+        if (!pieces.Finish())
+            throw TfrxException(pieces.errorString());
     } catch (const std::exception& e) {
         const QString why = file.error() != QFileDevice::NoError ? file.errorString()
                                                                   : platform::MessageOf(e);

@@ -1110,12 +1110,18 @@ private:
     QByteArray m_out;
 };
 
-void FrameLineDelta(DeltaWriter& w, const char* prefix, const TfrxFrameLine& a,
+// The attribute names of one frame line.
+struct FrameLineNames {
+    const char* color;
+    const char* style;
+    const char* width;
+};
+
+void FrameLineDelta(DeltaWriter& w, const FrameLineNames& n, const TfrxFrameLine& a,
                     const TfrxFrameLine& b) {
-    const QByteArray p(prefix);
-    w.IntIf((p + ".Color").constData(), a.Color(), b.Color());
-    w.IntIf((p + ".Style").constData(), a.Style(), b.Style());
-    w.FloatIf((p + ".Width").constData(), a.Width(), b.Width());
+    w.IntIf(n.color, a.Color(), b.Color());
+    w.IntIf(n.style, a.Style(), b.Style());
+    w.FloatIf(n.width, a.Width(), b.Width());
 }
 
 // The object a delta is taken against when there is no source object: one default object
@@ -1175,10 +1181,14 @@ QByteArray TfrxView::DifferenceText(const TfrxComponent* source) {
     w.IntIf("Frame.Style", f.Style(), g.Style());
     w.IntIf("Frame.Typ", f.Typ().toInt(), g.Typ().toInt());
     w.FloatIf("Frame.Width", f.Width(), g.Width());
-    FrameLineDelta(w, "Frame.LeftLine", *f.LeftLine(), *g.LeftLine());
-    FrameLineDelta(w, "Frame.TopLine", *f.TopLine(), *g.TopLine());
-    FrameLineDelta(w, "Frame.RightLine", *f.RightLine(), *g.RightLine());
-    FrameLineDelta(w, "Frame.BottomLine", *f.BottomLine(), *g.BottomLine());
+    FrameLineDelta(w, {"Frame.LeftLine.Color", "Frame.LeftLine.Style", "Frame.LeftLine.Width"},
+                   *f.LeftLine(), *g.LeftLine());
+    FrameLineDelta(w, {"Frame.TopLine.Color", "Frame.TopLine.Style", "Frame.TopLine.Width"},
+                   *f.TopLine(), *g.TopLine());
+    FrameLineDelta(w, {"Frame.RightLine.Color", "Frame.RightLine.Style", "Frame.RightLine.Width"},
+                   *f.RightLine(), *g.RightLine());
+    FrameLineDelta(w, {"Frame.BottomLine.Color", "Frame.BottomLine.Style", "Frame.BottomLine.Width"},
+                   *f.BottomLine(), *g.BottomLine());
     w.TextIf("TagStr", TagStr(), src.TagStr());
     w.TextIf("URL", URL(), src.URL());
     return out + w.Result();

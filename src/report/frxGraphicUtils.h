@@ -19,12 +19,16 @@
 
 // Rounding of every layout conversion: to the nearest integer, halves to the even neighbour.
 // Values beyond any device (from a damaged prepared report, say) stop at +-2^29, so that sums
-// and differences of a few of them still fit an int; not-a-number gives 0.
+// and differences of a few of them still fit an int; not-a-number gives 0. rintl rounds like
+// nearbyintl in the default rounding mode but compiles to one instruction, where nearbyintl
+// saves and restores the floating-point environment on every call; the whole number goes to
+// int through double (exact below 2^53), which spares the two control-word switches of a
+// direct conversion.
 inline int frxRoundEven(long double v) {
     constexpr long double limit = 1 << 29;
     if (std::isnan(v))
         return 0;
-    return static_cast<int>(std::nearbyintl(std::clamp(v, -limit, limit)));
+    return static_cast<int>(static_cast<double>(std::rintl(std::clamp(v, -limit, limit))));
 }
 
 // The one rule for a font's size in whole points from its height in pixels (negative: the em

@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -38,6 +40,47 @@ QDateTime DaysToDateTime(double days) {
                      QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
 }
 
+namespace {
+
+// The significant digits (without trailing zeros) and the decimal exponent of a finite, non-zero
+// value rounded to `precision` significant digits; the sign goes to `neg`.
+void RoundedDigits(double v, int precision, bool& neg, QByteArray& mant, int& exp) {
+    neg = std::signbit(v);
+    char buf[64];
+    // The shortest digits that read back as v are v rounded to `precision` digits whenever there
+    // are no more of them than that and `precision` is at most 15: v lies within half a unit in
+    // the 17th significant digit of them, well inside half a unit in the 15th, so no other
+    // 15-digit number is nearer (and no tie can arise). They cost a fraction of the exact
+    // rounding, which takes big-number arithmetic for many values.
+    if (precision <= 15) {
+        const std::to_chars_result r =
+            std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific);
+        const char* e = std::find(buf, r.ptr, 'e');
+        QByteArray digits;
+        digits.reserve(20);
+        for (const char* p = buf; p != e; ++p)
+            if (*p != '.')
+                digits += *p;
+        if (digits.size() <= precision) {
+            mant = digits;
+            const char* x = e + 1;
+            if (x != r.ptr && *x == '+')
+                ++x; // from_chars takes a minus sign only
+            std::from_chars(x, r.ptr, exp);
+            return;
+        }
+    }
+    const QString sci = QString::number(std::fabs(v), 'e', precision - 1); // d.ddddde+XX
+    const qsizetype ePos = sci.indexOf(QLatin1Char('e'));
+    exp = sci.mid(ePos + 1).toInt();
+    mant = sci.left(ePos).toLatin1();
+    mant.replace('.', QByteArray());
+    while (mant.size() > 1 && mant.endsWith('0'))
+        mant.chop(1);
+}
+
+} // namespace
+
 QString FloatToText(double v, QChar decimal, int precision) {
     if (std::isnan(v))
         return QStringLiteral("NAN");
@@ -45,17 +88,13 @@ QString FloatToText(double v, QChar decimal, int precision) {
         return v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
     if (v == 0)
         return QStringLiteral("0");
-    // Digits and exponent of the value rounded to `precision` significant digits.
-    QString sci = QString::number(v, 'e', precision - 1); // d.ddddde+XX
-    const qsizetype ePos = sci.indexOf(QLatin1Char('e'));
-    int exp = sci.mid(ePos + 1).toInt();
-    QString mant = sci.left(ePos);
-    bool neg = mant.startsWith(QLatin1Char('-'));
-    if (neg)
-        mant.remove(0, 1);
-    mant.remove(QLatin1Char('.'));
-    while (mant.size() > 1 && mant.endsWith(QLatin1Char('0')))
-        mant.chop(1);
+    bool neg = false;
+    QByteArray digits;
+    int exp = 0;
+    RoundedDigits(v, precision, neg, digits, exp);
+    while (digits.size() > 1 && digits.endsWith('0'))
+        digits.chop(1);
+    const QString mant = QString::fromLatin1(digits);
     QString out;
     if (exp >= precision || exp < -4) {
         out = mant.left(1);

@@ -4,11 +4,14 @@
 // images are written there for a look.
 
 #include "TestSupport.h"
+#include "common/PdfTools.h"
 
 #include "app/U_Common.h"
 #include "platform/CanvasRecording.h"
 #include "platform/GbkCodec.h"
 #include "preview/frxPreview.h"
+#include "preview/frxPreviewFiles.h"
+#include "preview/frxPreviewPages.h"
 #include "preview/frxPreviewForm.h"
 #include "report/frxClass.h"
 #include "worksheet/U_Shengcheng.h"
@@ -19,7 +22,11 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -261,4 +268,122 @@ TEST_F(PrintPreview, ShowResultsBeforePressingChangesThePrintedColumnsNotTheProb
     EXPECT_TRUE(printed[0].contains(withAnswer)) << printed[0].toStdString();
     EXPECT_FALSE(printed[1].contains(withAnswer)) << printed[1].toStdString();
     EXPECT_TRUE(printed[1].contains(platform::FromGbk(question).trimmed()));
+}
+
+// The words of a text, sorted: a PDF reader may order lines differently, never change words.
+QStringList SortedWords(const QString& text) {
+    QStringList words = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    words.sort();
+    return words;
+}
+
+TEST_F(PrintPreview, ExportWritesThePreparedPageTheWindowShows) {
+    QTemporaryDir dir;
+    // The quick button and the Export menu's "PDF file..." go the same way.
+    struct Route {
+        const char* name;
+        std::function<void(TfrxPreviewForm*)> press;
+    } routes[] = {
+        {"pdf-button", [](TfrxPreviewForm* form) { form->PdfB->trigger(); }},
+        {"export-menu",
+         [](TfrxPreviewForm* form) {
+             const QList<QAction*> items = form->ExportB->menu()->actions();
+             ASSERT_FALSE(items.isEmpty());
+             EXPECT_EQ(items.first()->text(), QStringLiteral("PDF file..."));
+             items.first()->trigger();
+         }},
+    };
+    for (const Route& route : routes) {
+        const QString file = dir.filePath(QString::fromUtf8(route.name)); // the filter adds .pdf
+        QString shown;
+        Press({}, [&](TfrxPreviewForm* form) {
+            ASSERT_TRUE(form->PdfB->isVisible() && form->PdfB->isEnabled());
+            platform::RecordingCanvas rec;
+            form->Preview()->PreviewPages()->RenderPage(0, &rec, 1, 1, 0, 0);
+            for (const platform::CanvasRecord* r : rec.TextRecords())
+                shown += r->Text + QLatin1Char('\n');
+            form->AskFileName = [&](const QString& filter, const QString&) {
+                EXPECT_TRUE(filter.contains(QStringLiteral("*.pdf"))) << filter.toStdString();
+                return file;
+            };
+            route.press(form);
+        });
+        const QString pdf = file + QStringLiteral(".pdf");
+        ASSERT_TRUE(QFileInfo::exists(pdf)) << route.name;
+        EXPECT_EQ(pdftools::PageCount(pdf), 1) << route.name;
+        const std::vector<QSizeF> sizes = pdftools::PageSizes(pdf);
+        ASSERT_EQ(sizes.size(), 1u);
+        EXPECT_NEAR(sizes[0].width(), 595.3, 0.5) << "A4 portrait";
+        EXPECT_NEAR(sizes[0].height(), 841.9, 0.5);
+        // Every word the preview's page draws is in the file, and nothing else: the title, the
+        // header and this sheet's hundred problems with their answers.
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_TRUE(shown.contains(QStringLiteral("数  学  运  算  练  习")));
+        // In reading order as drawn (the layout mode closes up narrow blanks between digits).
+        const QString read =
+            pdftools::Run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+        EXPECT_EQ(SortedWords(read), SortedWords(shown))
+            << route.name << "\nshown:\n" << shown.toStdString() << "\nin the file:\n" << read.toStdString();
+        for (const pdftools::Font& f : pdftools::Fonts(pdf))
+            EXPECT_TRUE(f.Embedded && f.Subset && f.Unicode) << f.Name.toStdString();
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+}
+
+// Everything a page draws on a printer's sheet at 600 dpi, one line per call.
+QStringList PrintedSheet(TfrxCustomPreviewPages* store, int index) {
+    platform::RecordingCanvas sheet(600, 600, true);
+    store->RenderPage(index, &sheet, 600 / 96.0, 600 / 96.0, 0, 0);
+    QStringList out;
+    for (const platform::CanvasRecord& r : sheet.Records()) {
+        QString line = QStringLiteral("%1 [%2,%3,%4,%5]")
+                           .arg(int(r.Kind))
+                           .arg(r.Bounds.Left)
+                           .arg(r.Bounds.Top)
+                           .arg(r.Bounds.Right)
+                           .arg(r.Bounds.Bottom);
+        if (!r.Text.isEmpty()) {
+            line += QStringLiteral(" \"%1\" at %2,%3 %4 %5px%6 adv")
+                        .arg(r.Text)
+                        .arg(r.Origin.x())
+                        .arg(r.Origin.y())
+                        .arg(r.Font.Name)
+                        .arg(r.Font.Height)
+                        .arg(r.Font.Bold ? QStringLiteral(" bold") : QString());
+            for (int a : r.Advances)
+                line += QLatin1Char(' ') + QString::number(a);
+        }
+        out << line;
+    }
+    return out;
+}
+
+TEST_F(PrintPreview, ASavedWorksheetOpensInANewReportAndPrintsTheSame) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("口算.pgx"));
+    QStringList printed;
+    QByteArray question;
+    Press([&] { question = window.Sheet().QuestionText(1); },
+          [&](TfrxPreviewForm* form) {
+              printed = PrintedSheet(form->Preview()->PreviewPages(), 0);
+              frxSaveToFile(form->Preview(), file); // what the Save button does after its dialog
+          });
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+    ASSERT_FALSE(printed.isEmpty());
+    ASSERT_FALSE(printed.filter(platform::FromGbk(question).trimmed()).isEmpty())
+        << "the sheet's first problem is printed";
+    const QByteArray bytes = ReadFileBytes(file);
+    ASSERT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"utf-8\"?><preparedreport>"));
+
+    // Another report, as in a later run of the program: no worksheet, no template, no callback.
+    TfrxReport other;
+    TfrxCustomPreviewPages* opened = other.Runtime().PreviewPages();
+    ASSERT_NE(opened, nullptr);
+    ASSERT_TRUE(opened->ReadFromFile(file, true));
+    ASSERT_EQ(opened->PageCount(), 1);
+    EXPECT_EQ(PrintedSheet(opened, 0), printed);
+    // And it saves as it was read.
+    const QString again = dir.filePath(QStringLiteral("again.pgx"));
+    opened->WriteToFile(again);
+    EXPECT_TRUE(ReadFileBytes(again) == bytes);
 }

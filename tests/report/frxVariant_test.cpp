@@ -4,6 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iomanip>
+#include <random>
+#include <string>
+#include <vector>
+
 TEST(Variant, EmptyAndNullStayDistinct) {
     Variant empty;
     Variant null = Variant::Null();
@@ -105,4 +114,77 @@ TEST(Variant, DateTimeText) {
     EXPECT_FALSE(day.ToString().contains(QLatin1Char(':')));
     const Variant moment(QDateTime(QDate(2020, 5, 6), QTime(7, 8, 9)));
     EXPECT_TRUE(moment.ToString().endsWith(QStringLiteral(" 07:08:09")));
+}
+
+// The value rounded to `precision` significant digits, halves away from zero, from its first 60
+// exact digits (enough: a value whose digits go on past them is no half).
+double RoundedReference(double v, int precision) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%.60e", std::fabs(v));
+    std::string digits;
+    const char* p = buf;
+    for (; *p != 'e'; ++p)
+        if (*p != '.')
+            digits += *p;
+    int exp = std::atoi(p + 1);
+    const bool up = digits[size_t(precision)] >= '5';
+    digits.resize(size_t(precision));
+    if (up) {
+        int i = precision - 1;
+        while (i >= 0 && digits[size_t(i)] == '9')
+            digits[size_t(i--)] = '0';
+        if (i < 0) {
+            digits.insert(digits.begin(), '1');
+            digits.pop_back();
+            ++exp;
+        } else {
+            ++digits[size_t(i)];
+        }
+    }
+    const std::string text = digits + "e" + std::to_string(exp - precision + 1);
+    const double r = std::strtod(text.c_str(), nullptr);
+    return v < 0 ? -r : r;
+}
+
+// Float text holds the value rounded to the asked significant digits: values whose shortest
+// digits fit take a quicker road than the others, and both must agree with exact rounding.
+TEST(Variant, FloatTextIsTheValueRoundedToItsDigits) {
+    std::mt19937_64 rng(20261210);
+    std::vector<double> values{0.1, 0.3, 1.25, 2.675, 1e15, 999999999999999.0, 9999999999999999.0,
+                               0.000099999999999999, 123456.789, 1.0 / 3, 2.0 / 3, 1e-300, 5e-324,
+                               1.7976931348623157e308, 4503599627370497.0, 644642608962220.5};
+    for (int i = 0; i < 20000; ++i) {
+        switch (i % 4) {
+        case 0: values.push_back(double(rng() % 100000) * 1.25); break;   // short digits
+        case 1: values.push_back(double(rng() % 1000000) / 100.0); break; // money
+        case 2: values.push_back(std::ldexp(double(rng() >> 11), int(rng() % 120) - 60)); break;
+        default: {
+            const std::uint64_t bits = rng();
+            double d;
+            std::memcpy(&d, &bits, sizeof d);
+            if (std::isfinite(d) && d != 0)
+                values.push_back(d);
+        }
+        }
+    }
+    int failures = 0;
+    for (int precision : {15, 10, 4, 17}) {
+        for (double v : values) {
+            for (double sv : {v, -v}) {
+                QString text = frx::FloatToText(sv, QLatin1Char('.'), precision);
+                text.replace(QLatin1Char('E'), QLatin1Char('e'));
+                const double expected = RoundedReference(sv, precision);
+                if (std::strtod(text.toLatin1().constData(), nullptr) != expected && ++failures < 10)
+                    ADD_FAILURE() << std::setprecision(17) << sv << " to " << precision
+                                  << " digits gave " << text.toStdString() << ", not " << expected;
+                // No trailing zeros after a decimal separator, whatever road it took.
+                const qsizetype ePos = text.indexOf(QLatin1Char('e'));
+                const QString mant = ePos < 0 ? text : text.left(ePos);
+                if (mant.contains(QLatin1Char('.')) && mant.endsWith(QLatin1Char('0')) &&
+                    ++failures < 10)
+                    ADD_FAILURE() << "trailing zero in " << text.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
 }
