@@ -106,10 +106,10 @@ TfrxEngine::TfrxEngine(TfrxReport* report) {
         if (!Running) {
             ds = Report->GetDataSet(dataSet);
         } else {
-            const QString key = dataSet.toCaseFolded();
-            auto it = m_dataSetsByName.constFind(key);
+            // Keyed by the name as written: templates spell a name the same way throughout.
+            auto it = m_dataSetsByName.constFind(dataSet);
             if (it == m_dataSetsByName.constEnd())
-                it = m_dataSetsByName.insert(key, Report->GetDataSet(dataSet));
+                it = m_dataSetsByName.insert(dataSet, Report->GetDataSet(dataSet));
             ds = it.value();
         }
         return ds && ds->FieldValue(field, value, kind);

@@ -140,7 +140,7 @@ private:
     int m_line = 0;
     int m_lineNo = 0;
     QList<TfrxDataSet*> m_dataSets;
-    QHash<QString, QPointer<TfrxDataSet>> m_dataSetsByName; // case-folded user name
+    QHash<QString, QPointer<TfrxDataSet>> m_dataSetsByName; // user name as written
 };
 
 // Hands the engine to the run-time factory (CreateEngine), keeping the factory's other parts.

@@ -83,6 +83,10 @@ TEST(ExpressionScan, SubstitutionNeverRescansInsertedText) {
     QString longDelims = S("<%a%> and <%b%>");
     EXPECT_TRUE(frxSubstitute(longDelims, S("<%,%>"), [](const QString& x) { return x.toUpper(); }));
     EXPECT_EQ(longDelims, S("A and B"));
+    // The first character of a delimiter alone is plain text.
+    QString lone = S("1 < 2 <%a % b%> %");
+    EXPECT_TRUE(frxSubstitute(lone, S("<%,%>"), [](const QString& x) { return x.toUpper(); }));
+    EXPECT_EQ(lone, S("1 < 2 A % B %"));
 
     QString noComma = S("[x]");
     EXPECT_FALSE(frxSubstitute(noComma, S("[]"), eval));
