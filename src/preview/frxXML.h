@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,6 +64,8 @@ public:
 
     // A new child appended at the end.
     TfrxXMLItem* AddChild(const QByteArray& name = QByteArray());
+    // Room for `count` children in all, so that adding them allocates no more.
+    void ReserveChildren(int count) { m_items.reserve(static_cast<size_t>(std::max(count, 0))); }
     // Moves `item` (from its former parent, if any) to the end of this item's children.
     void Append(TfrxXMLItem* item);
     // Moves `item` to position `index` (clamped to 0..Count()).

@@ -1141,6 +1141,7 @@ const T& DefaultOf() {
 QByteArray TfrxComponent::DifferenceText(const TfrxComponent* source) {
     const TfrxComponent& src = source ? *source : DefaultOf<TfrxComponent>();
     QByteArray out;
+    out.reserve(256); // enough for most objects; the store keeps an exact copy
     DeltaWriter w(out);
     w.FloatIf("l", Left(), src.Left());
     if (qobject_cast<const TfrxBand*>(this))
