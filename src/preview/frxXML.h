@@ -47,6 +47,9 @@ public:
     ~TfrxXMLItem();
     TfrxXMLItem(const TfrxXMLItem&) = delete;
     TfrxXMLItem& operator=(const TfrxXMLItem&) = delete;
+    // Items come from a pool (frxXML.cpp).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 
     const QByteArray& Name() const { return m_name; }
     void SetName(const QByteArray& name) { m_name = name; }
