@@ -155,7 +155,7 @@ bool frxResolveName(TfrxReport* report, const QString& name, Variant& value) {
             field.truncate(endQuote);
         Variant v;
         Variant::Type kind = Variant::Type::Null;
-        if (whole && e->DataField(name.left(dq), field.toString(), v, kind)) {
+        if (whole && e->DataField(QStringView(name).left(dq), field.toString(), v, kind)) {
             if (v.IsNull() && report->EngineOptions()->ConvertNulls()) {
                 if (kind == Variant::Type::Integer || kind == Variant::Type::Float)
                     v = Variant(0);
@@ -531,6 +531,9 @@ public:
     }
     bool PrepareScript(TfrxReport* report) override { return frx::frxPrepareReportScript(report); }
     void EvaluateView(TfrxView* view) override {
+        // Most views have no expression in either; their report is not even looked up.
+        if (!view->TagStr().contains(QLatin1Char('[')) && !view->URL().contains(QLatin1Char('[')))
+            return;
         TfrxReport* report = view->Report();
         if (!report)
             return;

@@ -360,7 +360,7 @@ TEST(ExpressionContent, DataFieldIsTheWholeName) {
     for (const Row& r : rows) {
         Fixture f(S(r.text));
         TfrxReportEvaluation::Of(&f.report)->DataField =
-            [](const QString& ds, const QString& field, Variant& value, Variant::Type& kind) {
+            [](QStringView ds, const QString& field, Variant& value, Variant::Type& kind) {
                 if (ds.trimmed() != S("DS") || field != S("F"))
                     return false;
                 value = Variant(41);
