@@ -666,11 +666,16 @@ void TfrxEngine::PrepareBand(TfrxBand* band, BandState& state) {
         }
     }
 
-    // Stretching never shrinks an object.
-    QList<long double> stretch(objects.size(), 0);
+    // Stretching never shrinks an object. Most bands hold nothing that stretches.
+    auto stretches = [](const TfrxComponent* c) {
+        auto* s = qobject_cast<const TfrxStretcheable*>(c);
+        return s && s->Visible() && s->StretchMode() != smDontStretch;
+    };
+    QList<long double> stretch;
     QList<TfrxBounds> design;
     bool stretched = false;
-    if (bandVisible) {
+    if (bandVisible && std::any_of(objects.begin(), objects.end(), stretches)) {
+        stretch.resize(objects.size(), 0);
         design.reserve(objects.size());
         for (qsizetype i = 0; i < objects.size(); ++i) {
             TfrxComponent* c = objects[i];

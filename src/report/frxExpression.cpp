@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
+
 using namespace frxClass;
 
 namespace {
@@ -491,8 +493,20 @@ void frxEvaluateContent(TfrxCustomMemoView* memo) {
         QString s = memo->Text();
         if (Substitute(s, memo->ExpressionDelimiters(), [memo, report](const QString& inner) {
                 return EvaluateAndFormat(memo, report, inner);
-            }))
-            memo->SetText(s);
+            })) {
+            // Mostly one line comes out: it becomes the text as it is, without being split.
+            const bool oneLine =
+                s.endsWith(QLatin1StringView("\r\n")) &&
+                std::none_of(s.cbegin(), s.cend() - 2, [](QChar c) {
+                    return c == u'\r' || c == u'\n' || c == QChar(0x2028);
+                });
+            if (oneLine) {
+                s.chop(2);
+                memo->SetMemo(QStringList{std::move(s)});
+            } else {
+                memo->SetText(s);
+            }
+        }
     }
     // Script names are kept case-folded; this one is folded already, so it is not copied.
     static const QString value = QStringLiteral("value");

@@ -347,6 +347,32 @@ TEST(ExpressionCalc, CallbackThatPreparesTheScriptAgainWhileAnExpressionRuns) {
 
 // A data field is the whole bracketed text: in `DS."F" + 1` the sum is an expression, never
 // the field with the rest dropped.
+// A value with line breaks makes more lines of text; a single line stays one line.
+TEST(ExpressionContent, LineBreaksInValuesSplitTheText) {
+    struct Row {
+        const char* name;
+        QString value;
+        QStringList templateLines;
+        const char* lines;
+    } rows[] = {
+        {"one line", S("one line"), {S("[var1]")}, "one line"},
+        {"empty value", QString(), {S("[var1]")}, ""},
+        {"CR LF", S("a\r\nb"), {S("[var1]")}, "a|b"},
+        {"LF", S("a\nb"), {S("[var1]")}, "a|b"},
+        {"CR", S("a\rb"), {S("[var1]")}, "a|b"},
+        {"line separator", S("a") + QChar(0x2028) + S("b"), {S("[var1]")}, "a|b"},
+        {"trailing CR LF", S("a\r\n"), {S("[var1]")}, "a|"},
+        {"two template lines", S("v"), {S("[var1]"), S("x")}, "v|x"},
+        {"empty template line after", S("v"), {S("[var1]"), QString()}, "v|"},
+    };
+    for (const Row& r : rows) {
+        Fixture f{QString()};
+        f.memo->SetMemo(r.templateLines);
+        f.answers[S("var1")] = Variant(r.value);
+        EXPECT_EQ(f.Evaluate(), S(r.lines)) << r.name;
+    }
+}
+
 TEST(ExpressionContent, DataFieldIsTheWholeName) {
     struct Row {
         const char* text;
