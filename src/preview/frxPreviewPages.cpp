@@ -321,6 +321,13 @@ TfrxXMLItem* TfrxPreviewPages::PageItem(int index) {
     return pages->Item(index);
 }
 
+const QByteArray& TfrxPreviewPages::AliasBytes(const QString& alias) {
+    auto it = m_aliasBytes.constFind(alias);
+    if (it == m_aliasBytes.constEnd())
+        it = m_aliasBytes.insert(alias, alias.toLatin1());
+    return *it;
+}
+
 TfrxXMLItem* TfrxPreviewPages::CurrentPageItem() {
     TfrxXMLItem* item = PageItem(CurrentPage);
     // A page spilled before a later pass came back to it is read in before it is written to.
@@ -411,6 +418,7 @@ void TfrxPreviewPages::ClearAll() {
     m_spillFailed = false;
     m_tempStream = nullptr;
     m_changed.clear();
+    m_aliasBytes.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -566,7 +574,7 @@ void TfrxPreviewPages::AppendObject(TfrxComponent* obj) {
             item->SetName(QByteArray(c->metaObject()->className()));
             attrs = fullText(c);
         } else {
-            item->SetName(alias.toLatin1());
+            item->SetName(AliasBytes(alias));
             if (firstPass)
                 attrs = c->TfrxComponent::DifferenceText(source);
             else if (IsContainer(c))
@@ -574,10 +582,15 @@ void TfrxPreviewPages::AppendObject(TfrxComponent* obj) {
             else
                 attrs = c->DifferenceText(source);
         }
-        if (attrs.startsWith(' '))
-            attrs.remove(0, 1);
+        // Kept at its exact size, without the leading blank: a page holds thousands of these.
+        const qsizetype blank = attrs.startsWith(' ') ? 1 : 0;
+        if (attrs.size() > blank)
+            attrs = QByteArray(attrs.constData() + blank, attrs.size() - blank);
+        else
+            attrs = QByteArray();
         item->SetAttributes(attrs);
         m_sizeEstimate += item->Name().size() + attrs.size() + 48 + 16;
+        item->ReserveChildren(static_cast<int>(children.size()));
         for (qsizetype i = children.size() - 1; i >= 0; --i)
             work.emplace_back(children[i], item);
     }

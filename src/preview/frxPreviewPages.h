@@ -212,6 +212,8 @@ private:
     const Prototype* PrototypeOf(const TfrxComponent* source);
 
     TfrxXMLItem* PageItem(int index);
+    // The alias as item name; every item of one source object shares these bytes.
+    const QByteArray& AliasBytes(const QString& alias);
     // The item of the current page, read back first when it was spilled; null without one.
     TfrxXMLItem* CurrentPageItem();
     void AddObjectItems(TfrxComponent* obj, TfrxXMLItem* pageItem);
@@ -249,6 +251,7 @@ private:
     QSet<const TfrxXMLItem*> m_changed;
     QIODevice* m_tempStream = nullptr;
     QStringList m_errors;
+    QHash<QString, QByteArray> m_aliasBytes;
 };
 
 // Makes reports create this store (TfrxReport::Runtime().PreviewPages()); start-up calls it,

@@ -6,8 +6,77 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace {
+
+// Item storage. A long report makes hundreds of thousands of items, frees those of its first
+// pass and makes as many again; taken one by one from the general heap this was a good part
+// of the preparation (and the freed memory went back to the system only to be faulted in
+// again). Items are carved from blocks instead, freed items are kept for the next ones, and
+// the blocks go back once the last item is freed. Address sanitizer builds use the heap so
+// that it sees every item.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+#else
+constexpr bool kPooled = true;
+#endif
+
+class ItemPool {
+public:
+    static ItemPool& Instance() {
+        static ItemPool* pool = new ItemPool; // never destroyed: items may outlive statics
+        return *pool;
+    }
+
+    void* Take() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Slot* s = m_free;
+        if (s) {
+            m_free = s->next;
+        } else {
+            if (m_unused == 0) {
+                m_blocks.push_back(std::make_unique_for_overwrite<Slot[]>(kSlotsPerBlock));
+                m_unused = kSlotsPerBlock;
+            }
+            s = &m_blocks.back()[kSlotsPerBlock - m_unused--];
+        }
+        ++m_live;
+        return s;
+    }
+
+    void Give(void* p) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto* s = static_cast<Slot*>(p);
+        s->next = m_free;
+        m_free = s;
+        if (--m_live == 0) {
+            m_blocks.clear();
+            m_free = nullptr;
+            m_unused = 0;
+        }
+    }
+
+private:
+    union Slot {
+        Slot* next;
+        alignas(TfrxXMLItem) unsigned char bytes[sizeof(TfrxXMLItem)];
+    };
+    static constexpr size_t kSlotsPerBlock = 512;
+
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<Slot[]>> m_blocks;
+    Slot* m_free = nullptr;   // freed slots
+    size_t m_unused = 0;      // slots of the last block never handed out
+    size_t m_live = 0;
+};
 
 constexpr int kLongString = 32; // from this length on, "&" is escaped too
 
@@ -150,6 +219,20 @@ QByteArray XmlUnescape(const QByteArray& s) {
 
 // ---------------------------------------------------------------------------------------------
 // Items
+
+void* TfrxXMLItem::operator new(std::size_t size) {
+    if (!kPooled || size != sizeof(TfrxXMLItem))
+        return ::operator new(size);
+    return ItemPool::Instance().Take();
+}
+
+void TfrxXMLItem::operator delete(void* p, std::size_t size) noexcept {
+    if (!p)
+        return;
+    if (!kPooled || size != sizeof(TfrxXMLItem))
+        return ::operator delete(p);
+    ItemPool::Instance().Give(p);
+}
 
 TfrxXMLItem::~TfrxXMLItem() {
     Detach();

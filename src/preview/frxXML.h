@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,6 +47,9 @@ public:
     ~TfrxXMLItem();
     TfrxXMLItem(const TfrxXMLItem&) = delete;
     TfrxXMLItem& operator=(const TfrxXMLItem&) = delete;
+    // Items come from a pool (frxXML.cpp).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 
     const QByteArray& Name() const { return m_name; }
     void SetName(const QByteArray& name) { m_name = name; }
@@ -63,6 +67,8 @@ public:
 
     // A new child appended at the end.
     TfrxXMLItem* AddChild(const QByteArray& name = QByteArray());
+    // Room for `count` children in all, so that adding them allocates no more.
+    void ReserveChildren(int count) { m_items.reserve(static_cast<size_t>(std::max(count, 0))); }
     // Moves `item` (from its former parent, if any) to the end of this item's children.
     void Append(TfrxXMLItem* item);
     // Moves `item` to position `index` (clamped to 0..Count()).

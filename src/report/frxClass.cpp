@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -1071,16 +1072,23 @@ namespace {
 
 // Floats count as different above 1e-4 and are written with up to 15 significant digits and
 // the locale's decimal separator; booleans as 1 and 0; enumerations and sets as numbers.
+// Every class of an object writes into the same text, its base classes first.
 class DeltaWriter {
 public:
-    void Raw(const char* name, const QByteArray& value) {
+    explicit DeltaWriter(QByteArray& out) : m_out(out) {}
+
+    void Raw(const char* name, QByteArrayView value) {
         m_out += ' ';
         m_out += name;
         m_out += "=\"";
         m_out += value;
         m_out += '"';
     }
-    void Int(const char* name, long long v) { Raw(name, QByteArray::number(v)); }
+    void Int(const char* name, long long v) {
+        char digits[24];
+        const auto r = std::to_chars(digits, digits + sizeof digits, v);
+        Raw(name, QByteArrayView(digits, r.ptr - digits));
+    }
     void Float(const char* name, long double v) {
         Raw(name, frx::FloatToText(static_cast<double>(v), platform::DecimalSeparator(), 15).toUtf8());
     }
@@ -1104,24 +1112,22 @@ public:
         if (a != b)
             Text(name, a);
     }
-    QByteArray Result() { return std::move(m_out); }
 
 private:
-    QByteArray m_out;
+    QByteArray& m_out;
 };
 
-// The attribute names of one frame line.
 struct FrameLineNames {
     const char* color;
     const char* style;
     const char* width;
 };
 
-void FrameLineDelta(DeltaWriter& w, const FrameLineNames& n, const TfrxFrameLine& a,
+void FrameLineDelta(DeltaWriter& w, const FrameLineNames& names, const TfrxFrameLine& a,
                     const TfrxFrameLine& b) {
-    w.IntIf(n.color, a.Color(), b.Color());
-    w.IntIf(n.style, a.Style(), b.Style());
-    w.FloatIf(n.width, a.Width(), b.Width());
+    w.IntIf(names.color, a.Color(), b.Color());
+    w.IntIf(names.style, a.Style(), b.Style());
+    w.FloatIf(names.width, a.Width(), b.Width());
 }
 
 // The object a delta is taken against when there is no source object: one default object
@@ -1137,7 +1143,9 @@ const T& DefaultOf() {
 
 QByteArray TfrxComponent::DifferenceText(const TfrxComponent* source) {
     const TfrxComponent& src = source ? *source : DefaultOf<TfrxComponent>();
-    DeltaWriter w;
+    QByteArray out;
+    out.reserve(256); // enough for most objects; the store keeps an exact copy
+    DeltaWriter w(out);
     w.FloatIf("l", Left(), src.Left());
     if (qobject_cast<const TfrxBand*>(this))
         w.Float("t", Top());
@@ -1159,14 +1167,14 @@ QByteArray TfrxComponent::DifferenceText(const TfrxComponent* source) {
     }
     w.BoolIf("ParentFont", ParentFont(), src.ParentFont());
     w.IntIf("Tag", Tag(), src.Tag());
-    return w.Result();
+    return out;
 }
 
 QByteArray TfrxView::DifferenceText(const TfrxComponent* source) {
     QByteArray out = TfrxReportComponent::DifferenceText(source);
     const auto* view = qobject_cast<const TfrxView*>(source);
     const TfrxView& src = view ? *view : DefaultOf<TfrxView>();
-    DeltaWriter w;
+    DeltaWriter w(out);
     w.IntIf("BrushStyle", BrushStyle(), src.BrushStyle());
     w.IntIf("Align", Align(), src.Align());
     w.IntIf("Color", Color(), src.Color());
@@ -1187,18 +1195,19 @@ QByteArray TfrxView::DifferenceText(const TfrxComponent* source) {
                    *f.TopLine(), *g.TopLine());
     FrameLineDelta(w, {"Frame.RightLine.Color", "Frame.RightLine.Style", "Frame.RightLine.Width"},
                    *f.RightLine(), *g.RightLine());
-    FrameLineDelta(w, {"Frame.BottomLine.Color", "Frame.BottomLine.Style", "Frame.BottomLine.Width"},
+    FrameLineDelta(w,
+                   {"Frame.BottomLine.Color", "Frame.BottomLine.Style", "Frame.BottomLine.Width"},
                    *f.BottomLine(), *g.BottomLine());
     w.TextIf("TagStr", TagStr(), src.TagStr());
     w.TextIf("URL", URL(), src.URL());
-    return out + w.Result();
+    return out;
 }
 
 QByteArray TfrxCustomMemoView::DifferenceText(const TfrxComponent* source) {
     QByteArray out = TfrxStretcheable::DifferenceText(source);
     const auto* memo = qobject_cast<const TfrxCustomMemoView*>(source);
     const TfrxCustomMemoView& src = memo ? *memo : DefaultOf<TfrxCustomMemoView>();
-    DeltaWriter w;
+    DeltaWriter w(out);
     w.BoolIf("AutoWidth", AutoWidth(), src.AutoWidth());
     w.FloatIf("CharSpacing", CharSpacing(), src.CharSpacing());
     w.FloatIf("GapX", GapX(), src.GapX());
@@ -1206,7 +1215,8 @@ QByteArray TfrxCustomMemoView::DifferenceText(const TfrxComponent* source) {
     w.IntIf("HAlign", HAlign(), src.HAlign());
     w.BoolIf("Highlight.Active", Highlight()->Active(), src.Highlight()->Active());
     w.FloatIf("LineSpacing", LineSpacing(), src.LineSpacing());
-    w.Raw("u", XmlEscape(m_memo.join(QLatin1String("\r\n")).toUtf8()));
+    w.Raw("u", XmlEscape(m_memo.size() == 1 ? m_memo.first().toUtf8()
+                                            : m_memo.join(QLatin1String("\r\n")).toUtf8()));
     w.FloatIf("ParagraphGap", ParagraphGap(), src.ParagraphGap());
     w.IntIf("Rotation", Rotation(), src.Rotation());
     w.BoolIf("RTLReading", RTLReading(), src.RTLReading());
@@ -1220,7 +1230,7 @@ QByteArray TfrxCustomMemoView::DifferenceText(const TfrxComponent* source) {
     // The next part of a split text starts where this one stopped.
     m_firstParaBreak = m_lastParaBreak;
     m_lastParaBreak = false;
-    return out + w.Result();
+    return out;
 }
 
 QByteArray TfrxBand::DifferenceText(const TfrxComponent* source) {

@@ -100,17 +100,22 @@ TfrxEngine::TfrxEngine(TfrxReport* report) {
     e->HostObjects.insert(Q("Outline"), outline);
     // DataSet."Field" reads the current record of the report's data sets. Each name is looked
     // up once per run: a long report reads fields hundreds of thousands of times.
-    e->DataField = [this](const QString& dataSet, const QString& field, Variant& value,
+    e->DataField = [this](QStringView dataSet, const QString& field, Variant& value,
                           Variant::Type& kind) {
         TfrxDataSet* ds = nullptr;
         if (!Running) {
-            ds = Report->GetDataSet(dataSet);
+            ds = Report->GetDataSet(dataSet.toString());
         } else {
-            const QString key = dataSet.toCaseFolded();
-            auto it = m_dataSetsByName.constFind(key);
-            if (it == m_dataSetsByName.constEnd())
-                it = m_dataSetsByName.insert(key, Report->GetDataSet(dataSet));
-            ds = it.value();
+            // Looked up by the name as written: templates spell a name the same way throughout,
+            // and a report has few data sets.
+            auto it = std::find_if(m_dataSetsByName.begin(), m_dataSetsByName.end(),
+                                   [dataSet](const auto& entry) { return entry.first == dataSet; });
+            if (it == m_dataSetsByName.end()) {
+                const QString name = dataSet.toString();
+                m_dataSetsByName.emplace_back(name, Report->GetDataSet(name));
+                it = std::prev(m_dataSetsByName.end());
+            }
+            ds = it->second;
         }
         return ds && ds->FieldValue(field, value, kind);
     };
@@ -661,11 +666,16 @@ void TfrxEngine::PrepareBand(TfrxBand* band, BandState& state) {
         }
     }
 
-    // Stretching never shrinks an object.
-    QList<long double> stretch(objects.size(), 0);
+    // Stretching never shrinks an object. Most bands hold nothing that stretches.
+    auto stretches = [](const TfrxComponent* c) {
+        auto* s = qobject_cast<const TfrxStretcheable*>(c);
+        return s && s->Visible() && s->StretchMode() != smDontStretch;
+    };
+    QList<long double> stretch;
     QList<TfrxBounds> design;
     bool stretched = false;
-    if (bandVisible) {
+    if (bandVisible && std::any_of(objects.begin(), objects.end(), stretches)) {
+        stretch.resize(objects.size(), 0);
         design.reserve(objects.size());
         for (qsizetype i = 0; i < objects.size(); ++i) {
             TfrxComponent* c = objects[i];

@@ -22,6 +22,8 @@
 #include <QTime>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace frx {
 struct TfrxEngineValues;
@@ -140,7 +142,7 @@ private:
     int m_line = 0;
     int m_lineNo = 0;
     QList<TfrxDataSet*> m_dataSets;
-    QHash<QString, QPointer<TfrxDataSet>> m_dataSetsByName; // case-folded user name
+    std::vector<std::pair<QString, QPointer<TfrxDataSet>>> m_dataSetsByName; // name as written
 };
 
 // Hands the engine to the run-time factory (CreateEngine), keeping the factory's other parts.

@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
+
 using namespace frxClass;
 
 namespace {
@@ -145,10 +147,9 @@ bool frxResolveName(TfrxReport* report, const QString& name, Variant& value) {
     TfrxReportEvaluation* e = TfrxReportEvaluation::Of(report);
 
     // Data field: DataSet."Field"
-    const qsizetype dq = name.indexOf(Q(".\""));
+    const qsizetype dq = name.indexOf(QLatin1StringView(".\""));
     if (dq >= 0 && e->DataField) {
-        const QString dataSet = name.left(dq);
-        QString field = name.mid(dq + 2);
+        QStringView field = QStringView(name).mid(dq + 2);
         const qsizetype endQuote = field.indexOf(QLatin1Char('"'));
         // Only the whole text names a field: in `DS."F" + 1` the sum is an expression.
         const bool whole = endQuote < 0 || field.mid(endQuote + 1).trimmed().isEmpty();
@@ -156,7 +157,7 @@ bool frxResolveName(TfrxReport* report, const QString& name, Variant& value) {
             field.truncate(endQuote);
         Variant v;
         Variant::Type kind = Variant::Type::Null;
-        if (whole && e->DataField(dataSet, field, v, kind)) {
+        if (whole && e->DataField(QStringView(name).left(dq), field.toString(), v, kind)) {
             if (v.IsNull() && report->EngineOptions()->ConvertNulls()) {
                 if (kind == Variant::Type::Integer || kind == Variant::Type::Float)
                     v = Variant(0);
@@ -287,27 +288,31 @@ Variant frxCalc(TfrxReport* report, const QString& expression, TfrxScript* scrip
     return value;
 }
 
-QString frxExtractBracketed(const QString& s, const QString& open, const QString& close,
-                            qsizetype& i, qsizetype& j) {
+namespace {
+
+QString ExtractBracketed(const QString& s, QStringView open, QStringView close, qsizetype& i,
+                         qsizetype& j) {
     j = i;
     const qsizetype len = s.size();
     if (open.isEmpty() || i < 0 || i >= len)
         return {};
     const QStringView view(s);
+    const QChar open0 = open.front();
+    const QChar close0 = close.isEmpty() ? QChar() : close.front();
     int depth = 0;
     bool inDouble = false, inSingle = false;
     qsizetype p = i;
     for (;; ++p) {
+        const QChar c = view[p];
         if (!inDouble && !inSingle) {
-            if (view.mid(p).startsWith(open)) {
+            if (c == open0 && view.mid(p).startsWith(open)) {
                 if (depth == 0)
                     i = p;
                 ++depth;
-            } else if (view.mid(p).startsWith(close)) {
+            } else if (close.isEmpty() || (c == close0 && view.mid(p).startsWith(close))) {
                 --depth;
             }
         }
-        const QChar c = s[p];
         if (c == QLatin1Char('"') && !inSingle)
             inDouble = !inDouble;
         if (c == QLatin1Char('\'') && !inDouble)
@@ -323,19 +328,21 @@ QString frxExtractBracketed(const QString& s, const QString& open, const QString
     return inner;
 }
 
-bool frxSubstitute(QString& s, const QString& delimiters,
-                   const std::function<QString(const QString&)>& evaluate) {
+template <class Evaluate>
+bool Substitute(QString& s, const QString& delimiters, const Evaluate& evaluate) {
     const qsizetype comma = delimiters.indexOf(QLatin1Char(','));
-    const QString open = comma < 0 ? QString() : delimiters.left(comma);
-    const QString close = comma < 0 ? QString() : delimiters.mid(comma + 1).left(255);
+    const QStringView open = comma < 0 ? QStringView() : QStringView(delimiters).left(comma);
+    const QStringView close =
+        comma < 0 ? QStringView() : QStringView(delimiters).mid(comma + 1).left(255);
     if (open.isEmpty() || !s.contains(open))
         return false;
+    const QChar open0 = open.front();
     qsizetype i = 0;
     for (;;) {
-        while (i < s.size() - 1 && !QStringView(s).mid(i).startsWith(open))
+        while (i < s.size() - 1 && !(s.at(i) == open0 && QStringView(s).mid(i).startsWith(open)))
             ++i;
         qsizetype j = i;
-        const QString inner = frxExtractBracketed(s, open, close, i, j);
+        const QString inner = ExtractBracketed(s, open, close, i, j);
         if (j == i)
             break;
         s.remove(i, j - i + 1);
@@ -346,6 +353,20 @@ bool frxSubstitute(QString& s, const QString& delimiters,
             break;
     }
     return true;
+}
+
+QString EvaluateAndFormat(TfrxCustomMemoView* memo, TfrxReport* report, const QString& text);
+
+} // namespace
+
+QString frxExtractBracketed(const QString& s, const QString& open, const QString& close,
+                            qsizetype& i, qsizetype& j) {
+    return ExtractBracketed(s, open, close, i, j);
+}
+
+bool frxSubstitute(QString& s, const QString& delimiters,
+                   const std::function<QString(const QString&)>& evaluate) {
+    return Substitute(s, delimiters, evaluate);
 }
 
 QString frxFormatValue(const Variant& value, TfrxFormatKind kind, const QString& formatStr,
@@ -410,11 +431,18 @@ QString frxFormatValue(const Variant& value, TfrxFormatKind kind, const QString&
 }
 
 QString frxEvaluateAndFormat(TfrxCustomMemoView* memo, const QString& text) {
+    return EvaluateAndFormat(memo, nullptr, text);
+}
+
+namespace {
+
+// `report` is the memo's report when the caller knows it already, else null.
+QString EvaluateAndFormat(TfrxCustomMemoView* memo, TfrxReport* report, const QString& text) {
     TfrxFormatKind kind = memo->DisplayFormat()->Kind();
     QString formatStr = memo->DisplayFormat()->FormatStr();
     QString decimal = memo->DisplayFormat()->DecimalSeparator();
     QString expression = text;
-    const qsizetype hash = text.indexOf(Q(" #"));
+    const qsizetype hash = text.indexOf(QLatin1StringView(" #"));
     if (hash >= 0 && !text.mid(hash + 2).contains(QLatin1Char(')'))) {
         expression = text.left(hash);
         QString part = text.mid(hash + 2);
@@ -440,11 +468,12 @@ QString frxEvaluateAndFormat(TfrxCustomMemoView* memo, const QString& text) {
             }
         }
     }
-    if (expression.compare(Q("TOTALPAGES#"), Qt::CaseInsensitive) == 0)
+    if (expression.compare(QLatin1StringView("TOTALPAGES#"), Qt::CaseInsensitive) == 0)
         return Q("[TotalPages#]");
-    if (expression.compare(Q("COPYNAME#"), Qt::CaseInsensitive) == 0)
+    if (expression.compare(QLatin1StringView("COPYNAME#"), Qt::CaseInsensitive) == 0)
         return Q("[CopyName#]");
-    TfrxReport* report = memo->Report();
+    if (!report)
+        report = memo->Report();
     if (!report)
         throw TfrxException(Q("%1: the object belongs to no report").arg(memo->Name()));
     const Variant value = frxCalc(report, expression);
@@ -454,17 +483,34 @@ QString frxEvaluateAndFormat(TfrxCustomMemoView* memo, const QString& text) {
     return frxFormatValue(value, kind, formatStr, decimal);
 }
 
+} // namespace
+
 void frxEvaluateContent(TfrxCustomMemoView* memo) {
     TfrxReport* report = memo->Report();
     if (!report)
         return;
     if (memo->AllowExpressions() && !memo->IsDataField()) {
         QString s = memo->Text();
-        if (frxSubstitute(s, memo->ExpressionDelimiters(),
-                          [memo](const QString& inner) { return frxEvaluateAndFormat(memo, inner); }))
-            memo->SetText(s);
+        if (Substitute(s, memo->ExpressionDelimiters(), [memo, report](const QString& inner) {
+                return EvaluateAndFormat(memo, report, inner);
+            })) {
+            // Mostly one line comes out: it becomes the text as it is, without being split.
+            const bool oneLine =
+                s.endsWith(QLatin1StringView("\r\n")) &&
+                std::none_of(s.cbegin(), s.cend() - 2, [](QChar c) {
+                    return c == u'\r' || c == u'\n' || c == QChar(0x2028);
+                });
+            if (oneLine) {
+                s.chop(2);
+                memo->SetMemo(QStringList{std::move(s)});
+            } else {
+                memo->SetText(s);
+            }
+        }
     }
-    TfrxReportEvaluation::Of(report)->Script().SetVariable(Q("Value"), memo->CurrentValue);
+    // Script names are kept case-folded; this one is folded already, so it is not copied.
+    static const QString value = QStringLiteral("value");
+    TfrxReportEvaluation::Of(report)->Script().SetVariable(value, memo->CurrentValue);
     TfrxHighlight* highlight = memo->Highlight();
     highlight->SetActive(false);
     if (!highlight->Condition().isEmpty()) {
@@ -499,6 +545,9 @@ public:
     }
     bool PrepareScript(TfrxReport* report) override { return frx::frxPrepareReportScript(report); }
     void EvaluateView(TfrxView* view) override {
+        // Most views have no expression in either; their report is not even looked up.
+        if (!view->TagStr().contains(QLatin1Char('[')) && !view->URL().contains(QLatin1Char('[')))
+            return;
         TfrxReport* report = view->Report();
         if (!report)
             return;

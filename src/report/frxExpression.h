@@ -37,7 +37,7 @@ struct TfrxEngineValues {
 
 // A data field of a data set: found flag, value and the field's kind (for ConvertNulls:
 // Integer or Float give 0, String gives empty text, Boolean gives false).
-using TfrxDataFieldLookup = std::function<bool(const QString& dataSet, const QString& field,
+using TfrxDataFieldLookup = std::function<bool(QStringView dataSet, const QString& field,
                                                Variant& value, Variant::Type& kind)>;
 
 // The compatibility hook for older report formats, asked first by every name resolution.

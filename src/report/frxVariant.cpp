@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -42,41 +43,35 @@ QDateTime DaysToDateTime(double days) {
 
 namespace {
 
-// The significant digits (without trailing zeros) and the decimal exponent of a finite, non-zero
-// value rounded to `precision` significant digits; the sign goes to `neg`.
-void RoundedDigits(double v, int precision, bool& neg, QByteArray& mant, int& exp) {
-    neg = std::signbit(v);
-    char buf[64];
-    // The shortest digits that read back as v are v rounded to `precision` digits whenever there
-    // are no more of them than that and `precision` is at most 15: v lies within half a unit in
-    // the 17th significant digit of them, well inside half a unit in the 15th, so no other
-    // 15-digit number is nearer (and no tie can arise). They cost a fraction of the exact
-    // rounding, which takes big-number arithmetic for many values.
-    if (precision <= 15) {
-        const std::to_chars_result r =
-            std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific);
+// The significant digits (no trailing zeros) and the decimal exponent of `v` rounded to
+// `precision` significant digits.
+void RoundedDigits(double v, int precision, QByteArray& digits, int& exp) {
+    // The shortest text that reads back as `v` is that rounding whenever it has no more digits
+    // than asked for: for a normal double it lies within half a unit in the last place, closer
+    // than any other decimal of 15 or fewer digits. Most values take this way; the exact
+    // rounding below is slow.
+    char buf[40];
+    if (precision <= 15 && std::fabs(v) >= std::numeric_limits<double>::min()) {
+        const auto r = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(v),
+                                     std::chars_format::scientific); // d.ddde+XX
+        *r.ptr = '\0';
         const char* e = std::find(buf, r.ptr, 'e');
-        QByteArray digits;
-        digits.reserve(20);
-        for (const char* p = buf; p != e; ++p)
+        digits.clear();
+        for (const char* p = buf; p < e; ++p)
             if (*p != '.')
                 digits += *p;
         if (digits.size() <= precision) {
-            mant = digits;
-            const char* x = e + 1;
-            if (x != r.ptr && *x == '+')
-                ++x; // from_chars takes a minus sign only
-            std::from_chars(x, r.ptr, exp);
+            exp = std::atoi(e + 1);
             return;
         }
     }
-    const QString sci = QString::number(std::fabs(v), 'e', precision - 1); // d.ddddde+XX
-    const qsizetype ePos = sci.indexOf(QLatin1Char('e'));
+    const QByteArray sci = QByteArray::number(std::fabs(v), 'e', precision - 1); // d.ddddde+XX
+    const qsizetype ePos = sci.indexOf('e');
     exp = sci.mid(ePos + 1).toInt();
-    mant = sci.left(ePos).toLatin1();
-    mant.replace('.', QByteArray());
-    while (mant.size() > 1 && mant.endsWith('0'))
-        mant.chop(1);
+    digits = sci.left(ePos);
+    digits.replace(".", "");
+    while (digits.size() > 1 && digits.endsWith('0'))
+        digits.chop(1);
 }
 
 } // namespace
@@ -88,28 +83,37 @@ QString FloatToText(double v, QChar decimal, int precision) {
         return v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
     if (v == 0)
         return QStringLiteral("0");
-    bool neg = false;
-    QByteArray digits;
+    QByteArray mant;
     int exp = 0;
-    RoundedDigits(v, precision, neg, digits, exp);
-    while (digits.size() > 1 && digits.endsWith('0'))
-        digits.chop(1);
-    const QString mant = QString::fromLatin1(digits);
+    RoundedDigits(v, precision, mant, exp);
+    const qsizetype n = mant.size();
     QString out;
+    out.reserve(n + 8 + std::abs(exp));
+    if (v < 0)
+        out += QLatin1Char('-');
     if (exp >= precision || exp < -4) {
-        out = mant.left(1);
-        if (mant.size() > 1)
-            out += decimal + mant.mid(1);
-        out += QLatin1Char('E') + (exp < 0 ? QStringLiteral("-") : QStringLiteral("+")) +
-               QString::number(std::abs(exp));
+        out += QLatin1Char(mant[0]);
+        if (n > 1) {
+            out += decimal;
+            out += QLatin1StringView(mant.constData() + 1, n - 1);
+        }
+        out += QLatin1Char('E');
+        out += exp < 0 ? QLatin1Char('-') : QLatin1Char('+');
+        out += QString::number(std::abs(exp));
     } else if (exp < 0) {
-        out = QLatin1Char('0') + QString(decimal) + QString(-exp - 1, QLatin1Char('0')) + mant;
-    } else if (mant.size() <= exp + 1) {
-        out = mant + QString(exp + 1 - mant.size(), QLatin1Char('0'));
+        out += QLatin1Char('0');
+        out += decimal;
+        out += QString(-exp - 1, QLatin1Char('0'));
+        out += QLatin1StringView(mant);
+    } else if (n <= exp + 1) {
+        out += QLatin1StringView(mant);
+        out += QString(exp + 1 - n, QLatin1Char('0'));
     } else {
-        out = mant.left(exp + 1) + decimal + mant.mid(exp + 1);
+        out += QLatin1StringView(mant.constData(), exp + 1);
+        out += decimal;
+        out += QLatin1StringView(mant.constData() + exp + 1, n - exp - 1);
     }
-    return neg ? QLatin1Char('-') + out : out;
+    return out;
 }
 
 bool TextToNumber(const QString& text, double& out, bool* isInteger, std::int64_t* intOut) {

@@ -240,6 +240,28 @@ TEST(XmlItem, ChildrenMoveBetweenParentsAndLeaveOnDestruction) {
     EXPECT_EQ(w->Parent(), &a);
 }
 
+// Items freed in any order make room for new ones, and every item stays intact while others
+// come and go, also after all of them were freed once.
+TEST(XmlItem, ManyItemsFreedAndMadeAgainKeepTheirContent) {
+    for (int round = 0; round < 2; ++round) {
+        auto root = std::make_unique<TfrxXMLItem>("root");
+        for (int i = 0; i < 3000; ++i)
+            root->AddChild("i" + QByteArray::number(i))->SetAttributes("n=\"" + QByteArray::number(i) + '"');
+        for (int i = root->Count() - 1; i >= 0; i -= 2)
+            delete root->Item(i); // every second item, from the end
+        ASSERT_EQ(root->Count(), 1500);
+        for (int i = 0; i < 2000; ++i)
+            root->Item(i % 1500)->AddChild("c")->AddChild("d");
+        for (int i = 0; i < root->Count(); ++i) {
+            const TfrxXMLItem* item = root->Item(i);
+            ASSERT_EQ(item->Name(), "i" + QByteArray::number(2 * i)) << round;
+            ASSERT_EQ(item->GetAttr("n"), QByteArray::number(2 * i)) << round;
+            ASSERT_EQ(item->Count(), i < 500 ? 2 : 1) << round;
+            ASSERT_EQ(item->Item(0)->Item(0)->Name(), "d") << round;
+        }
+    }
+}
+
 TEST(XmlItem, ClearUnloadsOnlyItemsThatMayUnload) {
     TfrxXMLItem plain, page;
     plain.AddChild("c");

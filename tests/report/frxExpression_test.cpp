@@ -83,6 +83,10 @@ TEST(ExpressionScan, SubstitutionNeverRescansInsertedText) {
     QString longDelims = S("<%a%> and <%b%>");
     EXPECT_TRUE(frxSubstitute(longDelims, S("<%,%>"), [](const QString& x) { return x.toUpper(); }));
     EXPECT_EQ(longDelims, S("A and B"));
+    // The first character of a delimiter alone is plain text.
+    QString lone = S("1 < 2 <%a % b%> %");
+    EXPECT_TRUE(frxSubstitute(lone, S("<%,%>"), [](const QString& x) { return x.toUpper(); }));
+    EXPECT_EQ(lone, S("1 < 2 A % B %"));
 
     QString noComma = S("[x]");
     EXPECT_FALSE(frxSubstitute(noComma, S("[]"), eval));
@@ -343,6 +347,32 @@ TEST(ExpressionCalc, CallbackThatPreparesTheScriptAgainWhileAnExpressionRuns) {
 
 // A data field is the whole bracketed text: in `DS."F" + 1` the sum is an expression, never
 // the field with the rest dropped.
+// A value with line breaks makes more lines of text; a single line stays one line.
+TEST(ExpressionContent, LineBreaksInValuesSplitTheText) {
+    struct Row {
+        const char* name;
+        QString value;
+        QStringList templateLines;
+        const char* lines;
+    } rows[] = {
+        {"one line", S("one line"), {S("[var1]")}, "one line"},
+        {"empty value", QString(), {S("[var1]")}, ""},
+        {"CR LF", S("a\r\nb"), {S("[var1]")}, "a|b"},
+        {"LF", S("a\nb"), {S("[var1]")}, "a|b"},
+        {"CR", S("a\rb"), {S("[var1]")}, "a|b"},
+        {"line separator", S("a") + QChar(0x2028) + S("b"), {S("[var1]")}, "a|b"},
+        {"trailing CR LF", S("a\r\n"), {S("[var1]")}, "a|"},
+        {"two template lines", S("v"), {S("[var1]"), S("x")}, "v|x"},
+        {"empty template line after", S("v"), {S("[var1]"), QString()}, "v|"},
+    };
+    for (const Row& r : rows) {
+        Fixture f{QString()};
+        f.memo->SetMemo(r.templateLines);
+        f.answers[S("var1")] = Variant(r.value);
+        EXPECT_EQ(f.Evaluate(), S(r.lines)) << r.name;
+    }
+}
+
 TEST(ExpressionContent, DataFieldIsTheWholeName) {
     struct Row {
         const char* text;
@@ -356,7 +386,7 @@ TEST(ExpressionContent, DataFieldIsTheWholeName) {
     for (const Row& r : rows) {
         Fixture f(S(r.text));
         TfrxReportEvaluation::Of(&f.report)->DataField =
-            [](const QString& ds, const QString& field, Variant& value, Variant::Type& kind) {
+            [](QStringView ds, const QString& field, Variant& value, Variant::Type& kind) {
                 if (ds.trimmed() != S("DS") || field != S("F"))
                     return false;
                 value = Variant(41);

@@ -105,6 +105,38 @@ TEST(Variant, Conversions) {
     }
 }
 
+// Significant digits are those of the value rounded exactly: values whose shortest text is
+// longer than the precision, values with a tie at the last digit, and values too small to
+// be normal numbers must all come out as rounded, not as their shortest text.
+TEST(Variant, FloatTextRoundsToPrecision) {
+    struct Row {
+        const char* name;
+        double value;
+        int precision;
+        const char* text;
+    } rows[] = {
+        {"shortest text of 17 digits", 0.1 + 0.2, 15, "0.3"},
+        {"smallest subnormal", 5e-324, 15, "4.94065645841247E-324"},
+        {"smallest normal", 2.2250738585072014e-308, 15, "2.2250738585072E-308"},
+        {"16-digit integer rounds up", 1000000000000005.0, 15, "1.00000000000001E+15"},
+        {"15 digits, fraction dropped", 999999999999999.4, 15, "999999999999999"},
+        {"rounds up into the next decade", 9999999999999998.0, 15, "1E+16"},
+        {"power of ten at the precision", 1e15, 15, "1E+15"},
+        {"smallest plain fraction", 0.0001, 15, "0.0001"},
+        {"exponent below -4", 0.00001, 15, "1E-5"},
+        {"tie rounds away from zero", 1.25, 2, "1.3"},
+        {"one digit", 2.5, 1, "3"},
+        {"17 digits show the binary value", 0.1, 17, "0.10000000000000001"},
+        {"18 digits", 123.456, 18, "123.456000000000003"},
+        {"page height", 1122.52041, 15, "1122.52041"},
+        {"negative", -53.6, 15, "-53.6"},
+        {"negative small", -0.000012, 15, "-1.2E-5"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(frx::FloatToText(r.value, QLatin1Char('.'), r.precision), QString::fromLatin1(r.text))
+            << r.name;
+}
+
 TEST(Variant, DateTimeText) {
     EXPECT_EQ(frx::FloatToText(1234.5, QLatin1Char(',')), QStringLiteral("1234,5"));
     EXPECT_EQ(frx::FloatToText(-0.000012, QLatin1Char('.')), QStringLiteral("-1.2E-5"));
