@@ -1,6 +1,7 @@
 #include "print/frxPreviewPageSettings.h"
 
 #include "platform/Error.h"
+#include "print/frxDialogControls_p.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Profile.h"
 #include "report/frxClass.h"
@@ -24,20 +25,8 @@ namespace {
 
 QString S(const char* s) { return QString::fromUtf8(s); }
 
-template <class W>
-W* Make(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* l = Make<QLabel>(parent, name, geometry);
-    l->setTextFormat(Qt::PlainText);
-    l->setText(text);
-    return l;
-}
+using frxDialogControls::Make;
+using frxDialogControls::MakeLabel;
 
 // The values FormHide reads, all converted before any is stored.
 struct PageValues {

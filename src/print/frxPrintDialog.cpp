@@ -1,6 +1,7 @@
 #include "print/frxPrintDialog.h"
 
 #include "platform/Error.h"
+#include "print/frxDialogControls_p.h"
 #include "print/frxPrintDialog_p.h"
 #include "print/frxPrinter.h"
 #include "report/frxClass.h"
@@ -54,21 +55,8 @@ int PrinterItemHeight() {
     return screen && screen->logicalDotsPerInchY() > 96 ? 19 : 16;
 }
 
-template <class W>
-W* Make(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* l = Make<QLabel>(parent, name, geometry);
-    l->setText(text);
-    // "&" is text here, never an accelerator.
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
+using frxDialogControls::Make;
+using frxDialogControls::MakeLabel;
 
 QComboBox* MakeList(QWidget* parent, const char* name, const QStringList& keys,
                     const QRect& geometry) {

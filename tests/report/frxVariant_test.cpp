@@ -96,12 +96,14 @@ TEST(Variant, Conversions) {
     for (const Row& r : rows) {
         std::int64_t n = 0;
         EXPECT_EQ(r.value.TryToInt(n), r.intOk) << r.name;
-        if (r.intOk)
+        if (r.intOk) {
             EXPECT_EQ(n, r.intValue) << r.name;
+        }
         bool b = false;
         EXPECT_EQ(r.value.TryToBool(b), r.boolOk) << r.name;
-        if (r.boolOk)
+        if (r.boolOk) {
             EXPECT_EQ(b, r.boolValue) << r.name;
+        }
     }
 }
 
