@@ -158,6 +158,21 @@ TfrxComponent::~TfrxComponent() {
     // Nobody may hear about the font any more.
     m_font->OnChange = nullptr;
     TfrxComponent::SetParent(nullptr);
+    // A component owned (as a QObject) by one that is freed but placed elsewhere in the tree
+    // (the page's objects can be moved between parents) would be freed along with its owner,
+    // perhaps while this walk still holds it: it goes to its parent in the tree first.
+    const auto handOver = [this](TfrxComponent* owner) {
+        const QObjectList owned = owner->children();
+        for (QObject* o : owned) {
+            auto* k = qobject_cast<TfrxComponent*>(o);
+            if (!k)
+                continue;
+            if (k == this)
+                k->QObject::setParent(nullptr);
+            else if (k->m_parent && k->m_parent != owner)
+                k->QObject::setParent(k->m_parent);
+        }
+    };
     // Leaves first, walking down and back up without recursion, so that a deep tree cannot
     // exhaust the stack.
     QList<TfrxComponent*> path{this};
@@ -175,8 +190,10 @@ TfrxComponent::~TfrxComponent() {
         path.removeLast();
         path.last()->m_objects.removeLast(); // c
         c->m_parent = nullptr;
+        handOver(c);
         delete c;
     }
+    handOver(this);
 }
 
 void TfrxComponent::SetName(const QString& name) {

@@ -211,6 +211,30 @@ TEST(Tree, ParentingMovesBetweenListsAndDestructionDetaches) {
     EXPECT_TRUE(child.isNull()) << "the page destroys its children";
 }
 
+// The tree decides what a component's destruction takes along, not the QObject that created
+// a component: a moved component stays with its new parent, and an owner lower in the tree
+// than what it owns does not free it from under the destruction's walk.
+TEST(Tree, ObjectsGoWithTheirParentInTheTreeNotWithTheirCreator) {
+    auto* creator = new TfrxReportPage;
+    TfrxReportPage keeper;
+    QPointer<TfrxMemoView> moved = new TfrxMemoView(creator);
+    moved->SetParent(&keeper);
+    delete creator;
+    ASSERT_FALSE(moved.isNull());
+    EXPECT_EQ(keeper.Objects(), QList<TfrxComponent*>{moved.data()});
+
+    // upper is in the tree above lower, but owned by it.
+    QPointer<TfrxMemoView> upper, lower;
+    {
+        TfrxReportPage page;
+        upper = new TfrxMemoView(&page);
+        lower = new TfrxMemoView(upper.data());
+        upper->QObject::setParent(lower.data());
+    }
+    EXPECT_TRUE(upper.isNull());
+    EXPECT_TRUE(lower.isNull());
+}
+
 TEST(Tree, AllObjectsIsPreOrderAndFindObjectIgnoresCase) {
     TfrxReport report;
     auto* page = new TfrxReportPage(&report);
