@@ -4,6 +4,7 @@
 // images are written there for a look.
 
 #include "TestSupport.h"
+#include "WorksheetPreview.h"
 #include "common/PdfTools.h"
 
 #include "app/U_Common.h"
@@ -91,28 +92,7 @@ protected:
     // `inPreview` runs once the preview shows a prepared page; then both windows close.
     void Press(const std::function<void()>& beforePress,
                const std::function<void(TfrxPreviewForm*)>& inPreview) {
-        bool ran = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* form = qobject_cast<TfrxPreviewForm*>(QApplication::activeModalWidget());
-            if (!form || form->Preview()->Busy() || form->Preview()->PageCount() == 0)
-                return;
-            poll.stop();
-            QApplication::processEvents();
-            inPreview(form);
-            ran = true;
-            form->close();
-        });
-        QTimer::singleShot(0, [&] {
-            if (beforePress)
-                beforePress();
-            poll.start();
-            window.btn_print->click();
-            window.btn_Frm2exit->click();
-        });
-        window.ShowModal();
-        EXPECT_TRUE(ran) << "the preview showed a page";
+        PreviewWorksheet(window, beforePress, inPreview);
     }
 };
 

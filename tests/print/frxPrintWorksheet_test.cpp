@@ -4,6 +4,7 @@
 // (eval "$(tools/cups.sh start)") and read the PDF back with poppler's tools.
 
 #include "TestSupport.h"
+#include "WorksheetPreview.h"
 
 #include "CupsTestSupport.h"
 #include "PrintTestSupport.h"
@@ -69,30 +70,7 @@ protected:
     // Shows the worksheet window, presses "打印预览" and runs `inPreview` once the preview shows
     // the prepared page; then closes both windows.
     void InPreview(const std::function<void(TfrxPreviewForm*)>& inPreview) {
-        bool ran = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* form = qobject_cast<TfrxPreviewForm*>(QApplication::activeModalWidget());
-            if (!form || form->Preview()->Busy() || form->Preview()->PageCount() == 0)
-                return;
-            poll.stop();
-            QApplication::processEvents();
-            inPreview(form);
-            ran = true;
-            form->close();
-            if (form->isVisible()) {
-                ADD_FAILURE() << "the preview refused to close";
-                form->done(QDialog::Rejected);
-            }
-        });
-        QTimer::singleShot(0, [&] {
-            poll.start();
-            window->btn_print->click();
-            window->btn_Frm2exit->click();
-        });
-        window->ShowModal();
-        EXPECT_TRUE(ran) << "the preview showed a page";
+        PreviewWorksheet(*window, {}, inPreview);
     }
 
     // The problems of the first `n` slots as the printed columns show them.
