@@ -7,6 +7,7 @@
 #include "print/frxPrintJob.h"
 #include "print/frxPrinter.h"
 #include "report/frxClass.h"
+#include "worksheet/WorksheetReport.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -162,52 +163,24 @@ inline QRectF InkBoxMM(const QImage& image, double dpi, const QRectF& areaMM) {
 
 // --- the worksheet's page ---------------------------------------------------------------------
 
-// The worksheet template's page (Page1 of the worksheet window's report, by the template's
-// table) with the texts a sheet of 20 problems gives its seven objects.
+// The worksheet template's page (Page1 of the worksheet window's report), moved into `report`,
+// with the texts a sheet of 20 problems gives its seven objects.
 inline TfrxReportPage* AddWorksheetPage(TfrxReport& report) {
-    auto* page = new TfrxReportPage(&report);
-    page->SetName(QStringLiteral("Page1"));
-    page->SetPaperSize(DMPAPER_A4);
-    struct Obj {
-        const char* name;
-        long double l, t, w, h;
-        int height;
-        bool bold;
-        bool column;
-    };
-    const Obj objs[] = {
-        {"Memo1", 18.89762559L, 196.53551118L, 151.1812L, 827.71707L, 19, false, true},
-        {"Memo6", 56.69295L, 158.74026L, 710.55164L, 30.23624L, 16, true, false},
-        {"Memo7", 260.78757L, 79.37013L, 306.14193L, 34.01577L, 27, true, false},
-        {"Memo2", 170.07885L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
-        {"Memo3", 321.26005L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
-        {"Memo4", 472.44125L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
-        {"Memo5", 623.62245L, 196.53556L, 151.1812L, 827.71707L, 19, false, true},
-    };
-    for (const Obj& o : objs) {
-        auto* m = new TfrxMemoView(page);
-        m->SetName(QString::fromLatin1(o.name));
-        m->SetBounds(o.l, o.t, o.w, o.h);
-        TfrxFont f;
-        f.SetName(QStringLiteral("Arial"));
-        f.SetHeight(-o.height);
-        if (o.bold)
-            f.SetStyle(frxClass::fsBold);
-        m->SetFont(&f);
-        m->SetParentFont(false);
-        if (o.column) {
-            m->SetHAlign(frxClass::haRight);
-            m->SetLineSpacing(20);
-            m->SetStretchMode(frxClass::smMaxHeight);
-        }
+    const std::unique_ptr<TfrxReport> source = worksheet::CreateWorksheetReport();
+    auto* page = qobject_cast<TfrxReportPage*>(source->Pages(1));
+    page->SetParent(&report);
+    page->QObject::setParent(&report);
+    for (TfrxComponent* c : page->Objects()) {
+        auto* m = qobject_cast<TfrxMemoView*>(c);
+        const QByteArray name = m->Name().toLatin1();
         QString text;
-        if (QByteArray(o.name) == "Memo7") {
+        if (name == "Memo7") {
             text = QString::fromUtf8("数  学  运  算  练  习");
-        } else if (QByteArray(o.name) == "Memo6") {
+        } else if (name == "Memo6") {
             text = QString::fromUtf8("题数：20      姓名                      年级         班级"
                                      "                           用时                     分数");
         } else {
-            const int n = QByteArray(o.name).back() - '0';
+            const int n = name.back() - '0';
             for (int r = 0; r < 4; ++r)
                 text += QStringLiteral("%1 + %2 = %3    \r")
                             .arg(10 * n + r)
