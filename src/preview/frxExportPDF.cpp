@@ -24,7 +24,7 @@ void AddTexts() {
         const char* text;
     } texts[] = {
         {"expPdfFile", "PDF file..."},
-        {"expPdfFilter", "Adobe PDF files (*.pdf)"},
+        {"expPdfFilter", "PDF files (*.pdf)"},
         {"expNoPages", "There are no pages to export"},
         {"expNoFile", "No file name was given for the export"},
         {"expBadPage", "Page %d does not exist"},

@@ -20,7 +20,7 @@ public:
     virtual bool Export(TfrxPreviewPages& pages) = 0;
     // Caption of the filter in the preview's Export menu ("PDF file...").
     virtual QString Description() const = 0;
-    // File dialog filter ("Adobe PDF files (*.pdf)") and default extension ("pdf").
+    // File dialog filter ("PDF files (*.pdf)") and default extension ("pdf").
     virtual QString FileFilter() const = 0;
     virtual QString DefaultExt() const = 0;
 

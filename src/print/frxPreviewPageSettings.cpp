@@ -36,6 +36,27 @@ struct PageValues {
     long double Left, Right, Top, Bottom;
 };
 
+// The text the size list shows for a paper. Papers of the built-in table have no names (the
+// printer that stands in when none is installed lists them so); a list of blank lines would
+// leave the user guessing, so a nameless paper is shown by its size, with its common name
+// where the code has one.
+QString PaperLabel(const TfrxNamedCode& paper) {
+    if (!paper.Name.isEmpty())
+        return paper.Name;
+    long double w = 0, h = 0;
+    if (!GetPaperDimensions(paper.Code, w, h))
+        return S("Paper %1").arg(paper.Code);
+    static const std::pair<int, const char*> common[] = {
+        {1, "Letter"}, {5, "Legal"}, {8, "A3"}, {9, "A4"}, {11, "A5"}};
+    QString label = S("%1 × %2 mm")
+                        .arg(QString::number(static_cast<double>(w), 'g', 6),
+                             QString::number(static_cast<double>(h), 'g', 6));
+    for (const auto& [code, name] : common)
+        if (code == paper.Code)
+            return S(name) + S(" (") + label + S(")");
+    return label;
+}
+
 } // namespace
 
 QString FormatNumber(long double value) {
@@ -250,7 +271,8 @@ void TfrxPageSettingsForm::FormShow() {
 
     const TfrxCustomPrinter* printer = frxPrinters()->CurrentPrinter();
     SizeCB->clear();
-    SizeCB->addItems(printer->PaperNames());
+    for (const TfrxNamedCode& paper : printer->Papers())
+        SizeCB->addItem(PaperLabel(paper), paper.Code);
     if (!EditedPage)
         return;
     int at = printer->PaperIndexOf(EditedPage->PaperSize());
@@ -284,7 +306,7 @@ void TfrxPageSettingsForm::SizeCBClick() {
     } done{Updating};
 
     TfrxCustomPrinter* printer = frxPrinters()->CurrentPrinter();
-    const int code = printer->PaperCodeOf(SizeCB->currentText());
+    const int code = SelectedPaperCode();
     const long double w = FromDisplayUnits(ParseNumber(WidthE->text()));
     const long double h = FromDisplayUnits(ParseNumber(HeightE->text()));
     const TPrinterOrientation orientation = CheckedOrientation();
@@ -302,6 +324,16 @@ void TfrxPageSettingsForm::SizeCBClick() {
     ShowSize(printer->PaperWidth(), printer->PaperHeight());
 }
 
+// The code of the paper picked in the size list. Taken from the entry itself, not looked up by
+// its text: the papers of the built-in table all have the same (empty) name, and a lookup by
+// name would turn every one of them, A4 included, into the first (Letter).
+int TfrxPageSettingsForm::SelectedPaperCode() const {
+    const QVariant code = SizeCB->currentData();
+    if (code.isValid())
+        return code.toInt();
+    return frxPrinters()->CurrentPrinter()->PaperCodeOf(SizeCB->currentText());
+}
+
 void TfrxPageSettingsForm::WidthEChange() {
     if (!Updating)
         SizeCB->setCurrentIndex(0);
@@ -310,12 +342,11 @@ void TfrxPageSettingsForm::WidthEChange() {
 void TfrxPageSettingsForm::FormHide() {
     if (!EditedPage)
         return;
-    const TfrxCustomPrinter* printer = frxPrinters()->CurrentPrinter();
     PageValues v;
     v.Orientation = CheckedOrientation();
     v.Width = FromDisplayUnits(ParseNumber(WidthE->text()));
     v.Height = FromDisplayUnits(ParseNumber(HeightE->text()));
-    v.PaperSize = printer->PaperCodeOf(SizeCB->currentText());
+    v.PaperSize = SelectedPaperCode();
     v.Left = FromDisplayUnits(ParseNumber(MarginLeftE->text()));
     v.Right = FromDisplayUnits(ParseNumber(MarginRightE->text()));
     v.Top = FromDisplayUnits(ParseNumber(MarginTopE->text()));

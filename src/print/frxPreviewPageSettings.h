@@ -102,6 +102,7 @@ protected:
 
 private:
     TPrinterOrientation CheckedOrientation() const;
+    int SelectedPaperCode() const;
     void ShowSize(long double widthMM, long double heightMM);
 
     // The orientation the width and height fields are given in.

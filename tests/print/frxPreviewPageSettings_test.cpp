@@ -267,6 +267,44 @@ TEST_F(PageSettings, ApplyToAllPagesIsOnlyReported) {
     EXPECT_DOUBLE_EQ(static_cast<double>(page->PaperWidth()), 150);
 }
 
+// With no printer installed the list holds the built-in table, whose papers have no names:
+// each is shown by its size, and the paper picked is the entry itself, not the first of that
+// name (which turned A4 into Letter on a plain OK).
+TEST(PageSettingsWithoutPrinters, TheTablePapersKeepTheirOwnCodes) {
+    auto service = UseRecordingPrinters({});
+    ASSERT_FALSE(frxPrinters()->HasPhysicalPrinters());
+    QTemporaryDir dir;
+    TfrxReport report;
+    report.SetIniFile(dir.filePath(S("settings.ini")));
+    auto* page = new TfrxReportPage(&report);
+    page->SetPaperSize(DMPAPER_A4);
+
+    TfrxPageSettingsForm f;
+    f.EditedPage = page;
+    f.Report = &report;
+    f.FormShow();
+    ASSERT_EQ(f.SizeCB->count(), 67);
+    EXPECT_EQ(f.SizeCB->itemText(0), S("Custom"));
+    EXPECT_EQ(f.SizeCB->currentText(), S("A4 (210 × 297 mm)"));
+    EXPECT_EQ(f.SizeCB->itemText(f.SizeCB->findData(43)), S("100 × 148 mm"));
+    for (int i = 0; i < f.SizeCB->count(); ++i)
+        EXPECT_FALSE(f.SizeCB->itemText(i).isEmpty()) << i;
+
+    f.FormHide(); // OK without a change
+    EXPECT_EQ(page->PaperSize(), DMPAPER_A4);
+    EXPECT_DOUBLE_EQ(static_cast<double>(page->PaperWidth()), 210);
+    EXPECT_DOUBLE_EQ(static_cast<double>(page->PaperHeight()), 297);
+
+    f.SizeCB->setCurrentIndex(f.SizeCB->findData(11));
+    f.SizeCBClick();
+    EXPECT_EQ(f.WidthE->text(), S("14.80"));
+    EXPECT_EQ(f.HeightE->text(), S("21"));
+    f.FormHide();
+    EXPECT_EQ(page->PaperSize(), 11);
+    EXPECT_DOUBLE_EQ(static_cast<double>(page->PaperHeight()), 210);
+    frxSetPrintService(nullptr);
+}
+
 // --- the preview's hand-over --------------------------------------------------------------------
 
 struct FinalPassEngine : TfrxCustomEngine {
