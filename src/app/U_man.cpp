@@ -1,6 +1,7 @@
 #include "app/U_man.h"
 
 #include "app/U_Common.h"
+#include "platform/Convert.h"
 #include "platform/Error.h"
 #include "worksheet/U_Shengcheng.h"
 
@@ -40,14 +41,6 @@ QString NotesText() {
 }
 
 } // namespace
-
-int StrToInt(const QString& text) {
-    bool ok = false;
-    const int v = text.toInt(&ok, 10);
-    if (!ok)
-        throw platform::Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return v;
-}
 
 TF_man::TF_man(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("F_man"));
@@ -219,12 +212,12 @@ void TF_man::ChB_ShowClick() {
 void TF_man::CollectWorksheetSettings() {
     WriteAllSettings();
     WorksheetSettings& s = U_Common::Settings();
-    s.ProblemCount = StrToInt(CB_Tishu->currentText());
-    s.ResultLimit = StrToInt(CB_Jieguohe->currentText());
-    s.Operand1Limit = StrToInt(CB_Shuzhi1->currentText());
-    s.Operand2Limit = StrToInt(CB_Shuzhi2->currentText());
+    s.ProblemCount = platform::StrToInt(CB_Tishu->currentText());
+    s.ResultLimit = platform::StrToInt(CB_Jieguohe->currentText());
+    s.Operand1Limit = platform::StrToInt(CB_Shuzhi1->currentText());
+    s.Operand2Limit = platform::StrToInt(CB_Shuzhi2->currentText());
     s.ProblemType = CB_Tixing->currentIndex();
-    s.DecimalPlaces = StrToInt(CB_Xiaoshuwei->currentText());
+    s.DecimalPlaces = platform::StrToInt(CB_Xiaoshuwei->currentText());
     s.ShowAnswers = ChB_Show->isChecked();
 }
 

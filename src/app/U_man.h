@@ -78,7 +78,3 @@ private:
     SettingsStore m_store;
     QPointer<Tfrm_Shengcheng> frm_Shengcheng;
 };
-
-// Reads a decimal integer as the old run-time library did; raises
-// "'<text>' is not a valid integer value" otherwise.
-int StrToInt(const QString& text);

@@ -1,5 +1,6 @@
 #include "preview/frxPreviewForm.h"
 
+#include "platform/Convert.h"
 #include "platform/Error.h"
 #include "preview/frxExportPDF.h"
 #include "report/frxClass.h"
@@ -37,15 +38,6 @@ namespace {
 // Why the buttons of operations still to come are disabled.
 QString NotYet(const QString& hint, const char* why) {
     return hint + QStringLiteral(" \u2014 ") + QString::fromUtf8(why);
-}
-
-// An integer as typed into the page box; the platform's conversion message otherwise.
-int PageNumberOf(const QString& text) {
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok);
-    if (!ok)
-        throw platform::Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return n;
 }
 
 // A message with "%d" placeholders filled in order.
@@ -458,7 +450,7 @@ void TfrxPreviewForm::NextBClick() { m_preview->Next(); }
 void TfrxPreviewForm::LastBClick() { m_preview->Last(); }
 
 void TfrxPreviewForm::PageEClick() {
-    m_preview->GoToPage(PageNumberOf(PageE->text()));
+    m_preview->GoToPage(platform::StrToInt(PageE->text()));
     m_preview->setFocus();
 }
 

@@ -1,5 +1,6 @@
 #include "print/frxPrintDialog.h"
 
+#include "platform/Convert.h"
 #include "platform/Error.h"
 #include "print/frxDialogControls_p.h"
 #include "print/frxPrintDialog_p.h"
@@ -32,14 +33,6 @@ using namespace frxPrintDialogDetail;
 namespace {
 
 QString S(const char* s) { return QString::fromUtf8(s); }
-
-int StrToInt(const QString& text) {
-    bool ok = false;
-    const int v = text.toInt(&ok, 10);
-    if (!ok)
-        throw platform::Error(S("'%1' is not a valid integer value").arg(text));
-    return v;
-}
 
 // The name with its extension replaced by ".prn" (added when it has none).
 QString WithPrnExtension(const QString& fileName) {
@@ -488,7 +481,7 @@ int TfrxPrintDialog::FormHide(int result) {
         return result;
 
     TfrxPrintOptions* options = DialogReport->PrintOptions();
-    options->SetCopies(StrToInt(CopiesE->text()));
+    options->SetCopies(platform::StrToInt(CopiesE->text()));
     options->SetCollate(CollateCB->isChecked());
     if (AllRB->isChecked()) {
         options->SetPageNumbers(QString());

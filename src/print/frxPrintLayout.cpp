@@ -1,6 +1,6 @@
 #include "print/frxPrintLayout.h"
 
-#include "platform/Error.h"
+#include "platform/Convert.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,15 +10,6 @@ namespace {
 // Pieces and cells beyond this many per page or sheet are not a layout anyone prints.
 constexpr int kMaxPieces = 10000;
 
-// Reads a decimal integer as the run-time library did: an optional sign and digits.
-int StrToInt(const QString& text) {
-    bool ok = false;
-    const int v = text.toInt(&ok, 10);
-    if (!ok)
-        throw platform::Error(
-            QStringLiteral("'%1' is not a valid integer value").arg(text.left(100)));
-    return v;
-}
 
 } // namespace
 
@@ -52,11 +43,11 @@ void TfrxPageSelection::Parse(const QString& text, int pageCount) {
     for (qsizetype i = 0; i < s.size(); ++i) {
         const QChar c = s[i];
         if (c == QLatin1Char('-')) {
-            rangeStart = StrToInt(s.mid(start, i - start));
+            rangeStart = platform::StrToInt(s.mid(start, i - start));
             range = true;
             start = i + 1;
         } else if (c == QLatin1Char(',')) {
-            const int n = StrToInt(s.mid(start, i - start));
+            const int n = platform::StrToInt(s.mid(start, i - start));
             if (range)
                 select(rangeStart, n);
             else
