@@ -128,39 +128,44 @@ const QObject* TfrxXMLSerializer::AncestorOf(const TfrxComponent* component) con
 
 namespace {
 
-// Whether a newly created object of `obj`'s class holds text in `prop`. An empty value of such a
-// property must be written: left out, reading the file back would give the new object's text
-// (an object whose expression delimiters were cleared would get "[,]" back). Only components
-// can be created by class name; other objects keep their empty strings unwritten.
-bool FreshTextNonEmpty(const QObject* obj, const QMetaProperty& prop) {
-    const auto* component = qobject_cast<const TfrxComponent*>(obj);
-    if (!component)
-        return false;
-    static QHash<const QMetaObject*, QSet<int>> cache; // class -> properties with fresh text
+// A newly created object of `obj`'s class, made once per class and kept for the run; null for
+// objects that cannot be created by class name (only components can). A string property that
+// is empty in an object but holds text in a new one must be written, and so must such a
+// property of its parts (a cleared font name): left out, reading the file back would give the
+// new object's text (an object whose expression delimiters were cleared would get "[,]" back).
+const QObject* FreshOf(const QObject* obj) {
+    if (!qobject_cast<const TfrxComponent*>(obj))
+        return nullptr;
+    // Never destroyed, as the objects in it are not: no exit order matters.
+    static auto& cache = *new QHash<const QMetaObject*, const TfrxComponent*>;
     const QMetaObject* mo = obj->metaObject();
     auto it = cache.find(mo);
     if (it == cache.end()) {
-        QSet<int> withText;
-        std::unique_ptr<TfrxComponent> fresh(
-            frxCreateComponent(QString::fromLatin1(mo->className()), nullptr));
-        if (fresh && fresh->metaObject() == mo) {
-            for (const QMetaProperty& p : frxProps::Published(fresh.get()))
-                if (frxProps::KindOf(p) == Kind::String &&
-                    !frxProps::GetString(fresh.get(), p).isEmpty())
-                    withText.insert(p.propertyIndex());
+        TfrxComponent* fresh = frxCreateComponent(QString::fromLatin1(mo->className()), nullptr);
+        if (fresh && fresh->metaObject() != mo) {
+            delete fresh;
+            fresh = nullptr;
         }
-        it = cache.insert(mo, withText);
+        it = cache.insert(mo, fresh);
     }
-    return it->contains(prop.propertyIndex());
+    return *it;
 }
 
 } // namespace
 
 QByteArray TfrxXMLSerializer::PropertiesToAttributes(const QObject* obj, const QByteArray& prefix,
                                                      const QObject* ancestor) {
+    return PropertiesToAttributes(obj, prefix, ancestor, FreshOf(obj));
+}
+
+QByteArray TfrxXMLSerializer::PropertiesToAttributes(const QObject* obj, const QByteArray& prefix,
+                                                     const QObject* ancestor,
+                                                     const QObject* fresh) {
     QByteArray out;
     if (!obj)
         return out;
+    if (fresh && fresh->metaObject() != obj->metaObject())
+        fresh = nullptr;
     for (const QMetaProperty& prop : frxProps::Published(obj)) {
         if (!frxProps::IsStored(obj, prop))
             continue;
@@ -201,7 +206,8 @@ QByteArray TfrxXMLSerializer::PropertiesToAttributes(const QObject* obj, const Q
         case Kind::String: {
             const QString value = frxProps::GetString(obj, prop);
             if (hasAncestor ? value == frxProps::GetString(ancestor, aprop)
-                            : value.isEmpty() && !FreshTextNonEmpty(obj, prop))
+                            : value.isEmpty() &&
+                                  (!fresh || frxProps::GetString(fresh, prop).isEmpty()))
                 break;
             Append(out, name, XmlEscape(Ansi(value)));
             break;
@@ -216,7 +222,8 @@ QByteArray TfrxXMLSerializer::PropertiesToAttributes(const QObject* obj, const Q
         case Kind::Persistent: {
             const QObject* part = frxProps::GetObject(obj, prop);
             const QObject* apart = hasAncestor ? frxProps::GetObject(ancestor, aprop) : nullptr;
-            out.append(PropertiesToAttributes(part, name + '.', apart));
+            const QObject* fpart = fresh ? frxProps::GetObject(fresh, prop) : nullptr;
+            out.append(PropertiesToAttributes(part, name + '.', apart, fpart));
             break;
         }
         case Kind::Reference: {

@@ -63,6 +63,10 @@ public:
     void ReadTree(TfrxComponent* component, TfrxXMLItem* item = nullptr);
 
 private:
+    // As above; `fresh` is a new object of `obj`'s class (or the matching part of one), whose
+    // non-empty strings make an empty value worth writing.
+    QByteArray PropertiesToAttributes(const QObject* obj, const QByteArray& prefix,
+                                      const QObject* ancestor, const QObject* fresh);
     struct FixUp {
         QPointer<QObject> object;
         QMetaProperty property;

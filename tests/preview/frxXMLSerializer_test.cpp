@@ -229,6 +229,31 @@ TEST_F(Serializer, ClearedTextWithTextInANewObjectSurvivesTheRoundTrip) {
     EXPECT_EQ(static_cast<TfrxMemoView*>(copy)->ExpressionDelimiters(), QString());
 }
 
+// The same for the strings of an object's parts: a font name cleared in the object's font or
+// in its highlight's font (the fuzz target's file read an unquoted font name as empty, and the
+// saved file reopened with "Arial").
+TEST_F(Serializer, ClearedTextOfAPartSurvivesTheRoundTrip) {
+    TfrxReport report;
+    auto* page = new TfrxReportPage(&report);
+    auto* memo = new TfrxMemoView(page);
+    ASSERT_FALSE(memo->Highlight()->Font()->Name().isEmpty());
+    memo->SetParentFont(false);
+    memo->Font()->SetName(QString());
+    memo->Highlight()->Font()->SetName(QString());
+    TfrxXMLSerializer s;
+    const QByteArray attrs = s.PropertiesToAttributes(memo);
+    EXPECT_TRUE(attrs.contains(" Font.Name=\"\"")) << attrs.constData();
+    EXPECT_TRUE(attrs.contains(" Highlight.Font.Name=\"\"")) << attrs.constData();
+    EXPECT_FALSE(HasAttr(attrs, "Highlight.Condition"));
+
+    TfrxXMLSerializer r;
+    auto* copy = static_cast<TfrxMemoView*>(r.ObjectFromString(page, s.ObjectToString(memo)));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Font()->Name(), QString());
+    EXPECT_EQ(copy->Highlight()->Font()->Name(), QString());
+    EXPECT_EQ(s.PropertiesToAttributes(copy), attrs);
+}
+
 TEST_F(Serializer, WithAnAncestorOnlyDifferencesAreWritten) {
     TfrxMemoView ancestor, memo;
     ancestor.SetMemo({QStringLiteral("same")});
