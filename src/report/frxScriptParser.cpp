@@ -5,6 +5,7 @@
 #include "report/frxScript_p.h"
 
 #include <cmath>
+#include <span>
 
 using namespace frx::script;
 
@@ -442,6 +443,77 @@ struct BinInfo {
     BinOp op;
 };
 
+// The binary operators of each language with their precedence (higher binds tighter); words
+// are matched without case.
+struct OperatorRow {
+    const char* text;
+    bool word;
+    BinInfo info;
+};
+
+constexpr OperatorRow kPascalOperators[] = {
+    {"=", false, {1, BinOp::Eq}},
+    {"<>", false, {1, BinOp::Ne}},
+    {"<", false, {1, BinOp::Lt}},
+    {">", false, {1, BinOp::Gt}},
+    {"<=", false, {1, BinOp::Le}},
+    {">=", false, {1, BinOp::Ge}},
+    {"+", false, {2, BinOp::Add}},
+    {"-", false, {2, BinOp::Sub}},
+    {"or", true, {2, BinOp::Or}},
+    {"xor", true, {2, BinOp::Xor}},
+    {"*", false, {3, BinOp::Mul}},
+    {"/", false, {3, BinOp::Div}},
+    {"div", true, {3, BinOp::IntDiv}},
+    {"mod", true, {3, BinOp::Mod}},
+    {"and", true, {3, BinOp::And}},
+    {"shl", true, {3, BinOp::Shl}},
+    {"shr", true, {3, BinOp::Shr}},
+};
+
+constexpr OperatorRow kCOperators[] = {
+    {"||", false, {1, BinOp::LogOr}},
+    {"&&", false, {2, BinOp::LogAnd}},
+    {"|", false, {3, BinOp::BitOr}},
+    {"^", false, {4, BinOp::BitXor}},
+    {"&", false, {5, BinOp::BitAnd}},
+    {"==", false, {6, BinOp::Eq}},
+    {"!=", false, {6, BinOp::Ne}},
+    {"<", false, {7, BinOp::Lt}},
+    {">", false, {7, BinOp::Gt}},
+    {"<=", false, {7, BinOp::Le}},
+    {">=", false, {7, BinOp::Ge}},
+    {"<<", false, {8, BinOp::Shl}},
+    {">>", false, {8, BinOp::Shr}},
+    {"+", false, {9, BinOp::Add}},
+    {"-", false, {9, BinOp::Sub}},
+    {"*", false, {10, BinOp::Mul}},
+    {"/", false, {10, BinOp::Div}},
+    {"%", false, {10, BinOp::Mod}},
+};
+
+constexpr OperatorRow kBasicOperators[] = {
+    {"xor", true, {1, BinOp::Xor}},
+    {"or", true, {2, BinOp::Or}},
+    {"and", true, {3, BinOp::And}},
+    // 4: prefix Not
+    {"=", false, {5, BinOp::Eq}},
+    {"<>", false, {5, BinOp::Ne}},
+    {"<", false, {5, BinOp::Lt}},
+    {">", false, {5, BinOp::Gt}},
+    {"<=", false, {5, BinOp::Le}},
+    {">=", false, {5, BinOp::Ge}},
+    {"&", false, {6, BinOp::Concat}},
+    {"+", false, {7, BinOp::Add}},
+    {"-", false, {7, BinOp::Sub}},
+    {"mod", true, {8, BinOp::Mod}},
+    {"\\", false, {9, BinOp::IntDiv}},
+    {"*", false, {10, BinOp::Mul}},
+    {"/", false, {10, BinOp::Div}},
+    // 11: prefix minus
+    {"^", false, {12, BinOp::Pow}},
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -531,6 +603,33 @@ private:
     NodePtr Args(NodePtr call, const char* close);
     NodePtr CExpr();      // assignment and conditional of the C family
     NodePtr Assignable(NodePtr target, NodePtr value, const Token& at);
+
+    // statement parts the languages share
+    using StatementParser = NodePtr (ScriptCompiler::*)();
+    // A statement, or an empty block where the source has none (a lone ";").
+    NodePtr OrEmpty(NodePtr statement) {
+        return statement ? std::move(statement) : Make(Node::Block);
+    }
+    // A loop's body, inside which break and continue are allowed.
+    template <class Parse>
+    NodePtr LoopBody(Parse parse) {
+        ++m_loops;
+        NodePtr body = parse();
+        --m_loops;
+        return body;
+    }
+    // The then part and an optional else part of the if `n`, one statement each.
+    NodePtr ThenElse(NodePtr n, StatementParser statement);
+    // `value` stored as the running function's result, as a statement.
+    NodePtr SetResult(const Token& at, NodePtr value);
+    // The counting variable of a for loop.
+    NodePtr ForVariable();
+    NodePtr ForTo(const Token& at, NodePtr var, NodePtr from, NodePtr to, NodePtr body,
+                  bool down);
+    // After a statement's first expression `target`: an assignment with the operator `op`, or a
+    // call whose result is dropped.
+    NodePtr AssignOrCall(const Token& at, NodePtr target, const char* op);
+    NodePtr BreakOrContinue(const Token& at);
 
     // Pascal
     void PascalProgram();
@@ -763,74 +862,24 @@ void ScriptCompiler::Resolve(Node& n) {
 std::optional<BinInfo> ScriptCompiler::Binary() const {
     if (m_tok.type != Token::Op && m_tok.type != Token::Ident)
         return std::nullopt;
-    const QString& t = m_tok.text;
-    auto is = [&](const char* s) { return m_tok.type == Token::Op && t == Q(s); };
-    auto kw = [&](const char* s) {
-        return m_tok.type == Token::Ident && t.compare(Q(s), Qt::CaseInsensitive) == 0;
-    };
+    std::span<const OperatorRow> table;
     switch (m_lang) {
     case Lang::Pascal:
-        if (is("=")) return BinInfo{1, BinOp::Eq};
-        if (is("<>")) return BinInfo{1, BinOp::Ne};
-        if (is("<")) return BinInfo{1, BinOp::Lt};
-        if (is(">")) return BinInfo{1, BinOp::Gt};
-        if (is("<=")) return BinInfo{1, BinOp::Le};
-        if (is(">=")) return BinInfo{1, BinOp::Ge};
-        if (is("+")) return BinInfo{2, BinOp::Add};
-        if (is("-")) return BinInfo{2, BinOp::Sub};
-        if (kw("or")) return BinInfo{2, BinOp::Or};
-        if (kw("xor")) return BinInfo{2, BinOp::Xor};
-        if (is("*")) return BinInfo{3, BinOp::Mul};
-        if (is("/")) return BinInfo{3, BinOp::Div};
-        if (kw("div")) return BinInfo{3, BinOp::IntDiv};
-        if (kw("mod")) return BinInfo{3, BinOp::Mod};
-        if (kw("and")) return BinInfo{3, BinOp::And};
-        if (kw("shl")) return BinInfo{3, BinOp::Shl};
-        if (kw("shr")) return BinInfo{3, BinOp::Shr};
-        return std::nullopt;
+        table = kPascalOperators;
+        break;
     case Lang::CPP:
     case Lang::JS:
-        if (is("||")) return BinInfo{1, BinOp::LogOr};
-        if (is("&&")) return BinInfo{2, BinOp::LogAnd};
-        if (is("|")) return BinInfo{3, BinOp::BitOr};
-        if (is("^")) return BinInfo{4, BinOp::BitXor};
-        if (is("&")) return BinInfo{5, BinOp::BitAnd};
-        if (is("==")) return BinInfo{6, BinOp::Eq};
-        if (is("!=")) return BinInfo{6, BinOp::Ne};
-        if (is("<")) return BinInfo{7, BinOp::Lt};
-        if (is(">")) return BinInfo{7, BinOp::Gt};
-        if (is("<=")) return BinInfo{7, BinOp::Le};
-        if (is(">=")) return BinInfo{7, BinOp::Ge};
-        if (is("<<")) return BinInfo{8, BinOp::Shl};
-        if (is(">>")) return BinInfo{8, BinOp::Shr};
-        if (is("+")) return BinInfo{9, BinOp::Add};
-        if (is("-")) return BinInfo{9, BinOp::Sub};
-        if (is("*")) return BinInfo{10, BinOp::Mul};
-        if (is("/")) return BinInfo{10, BinOp::Div};
-        if (is("%")) return BinInfo{10, BinOp::Mod};
-        return std::nullopt;
+        table = kCOperators;
+        break;
     case Lang::Basic:
-        if (kw("xor")) return BinInfo{1, BinOp::Xor};
-        if (kw("or")) return BinInfo{2, BinOp::Or};
-        if (kw("and")) return BinInfo{3, BinOp::And};
-        // 4: prefix Not
-        if (is("=")) return BinInfo{5, BinOp::Eq};
-        if (is("<>")) return BinInfo{5, BinOp::Ne};
-        if (is("<")) return BinInfo{5, BinOp::Lt};
-        if (is(">")) return BinInfo{5, BinOp::Gt};
-        if (is("<=")) return BinInfo{5, BinOp::Le};
-        if (is(">=")) return BinInfo{5, BinOp::Ge};
-        if (is("&")) return BinInfo{6, BinOp::Concat};
-        if (is("+")) return BinInfo{7, BinOp::Add};
-        if (is("-")) return BinInfo{7, BinOp::Sub};
-        if (kw("mod")) return BinInfo{8, BinOp::Mod};
-        if (is("\\")) return BinInfo{9, BinOp::IntDiv};
-        if (is("*")) return BinInfo{10, BinOp::Mul};
-        if (is("/")) return BinInfo{10, BinOp::Div};
-        // 11: prefix minus
-        if (is("^")) return BinInfo{12, BinOp::Pow};
-        return std::nullopt;
+        table = kBasicOperators;
+        break;
     }
+    const bool word = m_tok.type == Token::Ident;
+    for (const OperatorRow& row : table)
+        if (row.word == word && (word ? m_tok.text.compare(Q(row.text), Qt::CaseInsensitive) == 0
+                                      : m_tok.text == Q(row.text)))
+            return row.info;
     return std::nullopt;
 }
 
@@ -1108,6 +1157,72 @@ NodePtr ScriptCompiler::CExpr() {
     return left;
 }
 
+// --- statement parts -------------------------------------------------------------------------
+
+NodePtr ScriptCompiler::ThenElse(NodePtr n, StatementParser statement) {
+    AddKid(*n, OrEmpty((this->*statement)()));
+    if (IsKw("else")) {
+        Advance();
+        AddKid(*n, OrEmpty((this->*statement)()));
+    }
+    return n;
+}
+
+NodePtr ScriptCompiler::SetResult(const Token& at, NodePtr value) {
+    NodePtr r = Make(Node::Local, at);
+    r->slot = m_scope->resultSlot;
+    NodePtr a = Make(Node::Assign, at);
+    AddKid(*a, std::move(r));
+    AddKid(*a, std::move(value));
+    NodePtr s = Make(Node::ExprStmt, at);
+    AddKid(*s, std::move(a));
+    return s;
+}
+
+NodePtr ScriptCompiler::ForVariable() {
+    const Token at = m_tok;
+    NodePtr var = NameNode(ExpectIdent(), at);
+    if (var->kind == Node::PendingName)
+        var->slot = -2;
+    return var;
+}
+
+NodePtr ScriptCompiler::ForTo(const Token& at, NodePtr var, NodePtr from, NodePtr to,
+                              NodePtr body, bool down) {
+    NodePtr n = Make(Node::ForTo, at);
+    n->flag = down;
+    AddKid(*n, std::move(var));
+    AddKid(*n, std::move(from));
+    AddKid(*n, std::move(to));
+    AddKid(*n, std::move(body));
+    return n;
+}
+
+NodePtr ScriptCompiler::AssignOrCall(const Token& at, NodePtr target, const char* op) {
+    if (IsOp(op)) {
+        const Token aat = m_tok;
+        Advance();
+        NodePtr value = Expr();
+        NodePtr s = Make(Node::ExprStmt, at);
+        AddKid(*s, Assignable(std::move(target), std::move(value), aat));
+        return s;
+    }
+    if (target->kind != Node::PendingName && target->kind != Node::Member)
+        Fail(at, Q("Statement expected"));
+    NodePtr s = Make(Node::ExprStmt, at);
+    s->flag = true; // a call whose result is dropped
+    AddKid(*s, std::move(target));
+    return s;
+}
+
+NodePtr ScriptCompiler::BreakOrContinue(const Token& at) {
+    if (!m_loops)
+        Fail(Q("'%1' outside a loop").arg(m_tok.text));
+    NodePtr n = Make(IsKw("break") ? Node::Break : Node::Continue, at);
+    Advance();
+    return n;
+}
+
 // --- Pascal ------------------------------------------------------------------------------------
 
 void ScriptCompiler::PascalProgram() {
@@ -1344,24 +1459,14 @@ NodePtr ScriptCompiler::PascalStatement() {
         NodePtr n = Make(Node::If, at);
         AddKid(*n, Expr());
         ExpectKw("then");
-        NodePtr then = PascalStatement();
-        AddKid(*n, then ? std::move(then) : Make(Node::Block));
-        if (IsKw("else")) {
-            Advance();
-            NodePtr other = PascalStatement();
-            AddKid(*n, other ? std::move(other) : Make(Node::Block));
-        }
-        return n;
+        return ThenElse(std::move(n), &ScriptCompiler::PascalStatement);
     }
     if (IsKw("while")) {
         Advance();
         NodePtr n = Make(Node::While, at);
         AddKid(*n, Expr());
         ExpectKw("do");
-        ++m_loops;
-        NodePtr body = PascalStatement();
-        --m_loops;
-        AddKid(*n, body ? std::move(body) : Make(Node::Block));
+        AddKid(*n, OrEmpty(LoopBody([this] { return PascalStatement(); })));
         return n;
     }
     if (IsKw("repeat")) {
@@ -1387,10 +1492,7 @@ NodePtr ScriptCompiler::PascalStatement() {
     }
     if (IsKw("for")) {
         Advance();
-        const Token vat = m_tok;
-        NodePtr var = NameNode(ExpectIdent(), vat);
-        if (var->kind == Node::PendingName)
-            var->slot = -2;
+        NodePtr var = ForVariable();
         ExpectOp(":=");
         NodePtr from = Expr();
         bool down = false;
@@ -1401,16 +1503,8 @@ NodePtr ScriptCompiler::PascalStatement() {
         Advance();
         NodePtr to = Expr();
         ExpectKw("do");
-        ++m_loops;
-        NodePtr body = PascalStatement();
-        --m_loops;
-        NodePtr n = Make(Node::ForTo, at);
-        n->flag = down;
-        AddKid(*n, std::move(var));
-        AddKid(*n, std::move(from));
-        AddKid(*n, std::move(to));
-        AddKid(*n, body ? std::move(body) : Make(Node::Block));
-        return n;
+        NodePtr body = OrEmpty(LoopBody([this] { return PascalStatement(); }));
+        return ForTo(at, std::move(var), std::move(from), std::move(to), std::move(body), down);
     }
     if (IsKw("case") || IsKw("try") || IsKw("with") || IsKw("goto") || IsKw("raise") ||
         IsKw("asm") || IsKw("inherited"))
@@ -1422,28 +1516,17 @@ NodePtr ScriptCompiler::PascalStatement() {
             NodePtr n = Make(Node::Return, at);
             if (!m_scope || !m_scope->hasResult)
                 Fail(at, Q("Exit with a value outside a function"));
-            NodePtr r = Make(Node::Local, at);
-            r->slot = m_scope->resultSlot;
-            NodePtr a = Make(Node::Assign, at);
-            AddKid(*a, std::move(r));
-            AddKid(*a, Expr());
+            NodePtr set = SetResult(at, Expr());
             ExpectOp(")");
             NodePtr block = Make(Node::Block, at);
-            NodePtr s = Make(Node::ExprStmt, at);
-            AddKid(*s, std::move(a));
-            AddKid(*block, std::move(s));
+            AddKid(*block, std::move(set));
             AddKid(*block, std::move(n));
             return block;
         }
         return Make(Node::Return, at);
     }
-    if (IsKw("break") || IsKw("continue")) {
-        if (!m_loops)
-            Fail(Q("'%1' outside a loop").arg(m_tok.text));
-        NodePtr n = Make(IsKw("break") ? Node::Break : Node::Continue, at);
-        Advance();
-        return n;
-    }
+    if (IsKw("break") || IsKw("continue"))
+        return BreakOrContinue(at);
     if (IsKeyword(m_tok))
         Fail(Q("Statement expected but '%1' found").arg(m_tok.text));
     // Assigning the function's own name sets its result.
@@ -1463,20 +1546,7 @@ NodePtr ScriptCompiler::PascalStatement() {
     }
     if (!target)
         target = Expr();
-    if (IsOp(":=")) {
-        const Token aat = m_tok;
-        Advance();
-        NodePtr value = Expr();
-        NodePtr s = Make(Node::ExprStmt, at);
-        AddKid(*s, Assignable(std::move(target), std::move(value), aat));
-        return s;
-    }
-    if (target->kind != Node::PendingName && target->kind != Node::Member)
-        Fail(at, Q("Statement expected"));
-    NodePtr s = Make(Node::ExprStmt, at);
-    s->flag = true; // a call whose result is dropped
-    AddKid(*s, std::move(target));
-    return s;
+    return AssignOrCall(at, std::move(target), ":=");
 }
 
 // --- C family ----------------------------------------------------------------------------------
@@ -1646,14 +1716,7 @@ NodePtr ScriptCompiler::CStatement() {
         if (!IsOp(";") && !IsOp("}") && m_tok.type != Token::End) {
             if (!m_scope)
                 Fail(at, Q("'return' outside a function"));
-            NodePtr r = Make(Node::Local, at);
-            r->slot = m_scope->resultSlot;
-            NodePtr a = Make(Node::Assign, at);
-            AddKid(*a, std::move(r));
-            AddKid(*a, CExpr());
-            NodePtr s = Make(Node::ExprStmt, at);
-            AddKid(*s, std::move(a));
-            AddKid(*block, std::move(s));
+            AddKid(*block, SetResult(at, CExpr()));
         }
         CEndStatement();
         AddKid(*block, Make(Node::Return, at));
@@ -1665,14 +1728,7 @@ NodePtr ScriptCompiler::CStatement() {
         NodePtr n = Make(Node::If, at);
         AddKid(*n, CExpr());
         ExpectOp(")");
-        NodePtr then = CStatement();
-        AddKid(*n, then ? std::move(then) : Make(Node::Block));
-        if (IsKw("else")) {
-            Advance();
-            NodePtr other = CStatement();
-            AddKid(*n, other ? std::move(other) : Make(Node::Block));
-        }
-        return n;
+        return ThenElse(std::move(n), &ScriptCompiler::CStatement);
     }
     if (IsKw("while")) {
         Advance();
@@ -1680,10 +1736,7 @@ NodePtr ScriptCompiler::CStatement() {
         NodePtr n = Make(Node::While, at);
         AddKid(*n, CExpr());
         ExpectOp(")");
-        ++m_loops;
-        NodePtr body = CStatement();
-        --m_loops;
-        AddKid(*n, body ? std::move(body) : Make(Node::Block));
+        AddKid(*n, OrEmpty(LoopBody([this] { return CStatement(); })));
         return n;
     }
     if (IsKw("for")) {
@@ -1742,20 +1795,15 @@ NodePtr ScriptCompiler::CStatement() {
             }
         }
         ExpectOp(")");
-        ++m_loops;
-        NodePtr body = CStatement();
-        --m_loops;
+        NodePtr body = OrEmpty(LoopBody([this] { return CStatement(); }));
         AddKid(*n, std::move(init));
         AddKid(*n, std::move(cond));
         AddKid(*n, std::move(step));
-        AddKid(*n, body ? std::move(body) : Make(Node::Block));
+        AddKid(*n, std::move(body));
         return n;
     }
     if (IsKw("break") || IsKw("continue")) {
-        if (!m_loops)
-            Fail(Q("'%1' outside a loop").arg(m_tok.text));
-        NodePtr n = Make(IsKw("break") ? Node::Break : Node::Continue, at);
-        Advance();
+        NodePtr n = BreakOrContinue(at);
         CEndStatement();
         return n;
     }
@@ -1881,14 +1929,7 @@ NodePtr ScriptCompiler::BasicStatement() {
         if (m_tok.type != Token::Newline && m_tok.type != Token::End && !IsOp(":")) {
             if (!m_scope || !m_scope->hasResult)
                 Fail(at, Q("'return' with a value outside a function"));
-            NodePtr r = Make(Node::Local, at);
-            r->slot = m_scope->resultSlot;
-            NodePtr a = Make(Node::Assign, at);
-            AddKid(*a, std::move(r));
-            AddKid(*a, Expr());
-            NodePtr s = Make(Node::ExprStmt, at);
-            AddKid(*s, std::move(a));
-            AddKid(*block, std::move(s));
+            AddKid(*block, SetResult(at, Expr()));
         }
         AddKid(*block, Make(Node::Return, at));
         return block;
@@ -1941,14 +1982,7 @@ NodePtr ScriptCompiler::BasicStatement() {
         ExpectKw("then");
         if (m_tok.type != Token::Newline) {
             // One-line form: If c Then s [Else s]
-            NodePtr then = BasicStatement();
-            AddKid(*n, then ? std::move(then) : Make(Node::Block));
-            if (IsKw("else")) {
-                Advance();
-                NodePtr other = BasicStatement();
-                AddKid(*n, other ? std::move(other) : Make(Node::Block));
-            }
-            return n;
+            return ThenElse(std::move(n), &ScriptCompiler::BasicStatement);
         }
         AddKid(*n, BasicBlock({"else", "elseif", "end"}));
         if (IsKw("elseif")) {
@@ -1971,10 +2005,7 @@ NodePtr ScriptCompiler::BasicStatement() {
         Advance();
         NodePtr n = Make(Node::While, at);
         AddKid(*n, Expr());
-        ++m_loops;
-        NodePtr body = BasicBlock({"wend", "end"});
-        --m_loops;
-        AddKid(*n, std::move(body));
+        AddKid(*n, LoopBody([this] { return BasicBlock({"wend", "end"}); }));
         if (IsKw("wend")) {
             Advance();
         } else {
@@ -1985,28 +2016,18 @@ NodePtr ScriptCompiler::BasicStatement() {
     }
     if (IsKw("for")) {
         Advance();
-        const Token vat = m_tok;
-        NodePtr var = NameNode(ExpectIdent(), vat);
-        if (var->kind == Node::PendingName)
-            var->slot = -2;
+        NodePtr var = ForVariable();
         ExpectOp("=");
         NodePtr from = Expr();
         ExpectKw("to");
         NodePtr to = Expr();
         if (IsKw("step"))
             Unsupported(Q("'Step' in a For loop"));
-        ++m_loops;
-        NodePtr body = BasicBlock({"next"});
-        --m_loops;
+        NodePtr body = LoopBody([this] { return BasicBlock({"next"}); });
         ExpectKw("next");
         if (m_tok.type == Token::Ident && !IsKeyword(m_tok))
             Advance();
-        NodePtr n = Make(Node::ForTo, at);
-        AddKid(*n, std::move(var));
-        AddKid(*n, std::move(from));
-        AddKid(*n, std::move(to));
-        AddKid(*n, std::move(body));
-        return n;
+        return ForTo(at, std::move(var), std::move(from), std::move(to), std::move(body), false);
     }
     if (IsKw("exit")) {
         Advance();
@@ -2027,21 +2048,7 @@ NodePtr ScriptCompiler::BasicStatement() {
         Unsupported(Q("The statement '%1'").arg(m_tok.text));
     if (IsKeyword(m_tok))
         Fail(Q("Statement expected but '%1' found").arg(m_tok.text));
-    NodePtr target = Unary();
-    if (IsOp("=")) {
-        const Token aat = m_tok;
-        Advance();
-        NodePtr value = Expr();
-        NodePtr s = Make(Node::ExprStmt, at);
-        AddKid(*s, Assignable(std::move(target), std::move(value), aat));
-        return s;
-    }
-    if (target->kind != Node::PendingName && target->kind != Node::Member)
-        Fail(at, Q("Statement expected"));
-    NodePtr s = Make(Node::ExprStmt, at);
-    s->flag = true;
-    AddKid(*s, std::move(target));
-    return s;
+    return AssignOrCall(at, Unary(), "=");
 }
 
 // --- entry -------------------------------------------------------------------------------------
