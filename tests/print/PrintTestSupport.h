@@ -130,6 +130,34 @@ inline void OnNextModal(std::function<void(QWidget* modal)> action, int tries = 
     });
 }
 
+// --- dialogs ------------------------------------------------------------------------------------
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+// Each named control of `window` shows its caption (a button's text, a label's text, a group
+// box's title) and lies wholly inside the window.
+inline void ExpectCaptions(QWidget& window,
+                           std::initializer_list<std::pair<const char*, const char*>> captions) {
+    for (const auto& [name, caption] : captions) {
+        QWidget* w = window.findChild<QWidget*>(QString::fromUtf8(name));
+        ASSERT_NE(w, nullptr) << name;
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            text = g->title();
+        EXPECT_EQ(text, QString::fromUtf8(caption)) << name;
+        const QRect r(w->mapTo(&window, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(window.rect().contains(r)) << name;
+    }
+}
+
 // --- measuring printed pages ------------------------------------------------------------------
 
 #include <QImage>

@@ -115,27 +115,13 @@ TEST_F(PageSettings, WindowAndCaptions) {
     auto f = Form();
     EXPECT_EQ(f->size(), QSize(286, 359));
     EXPECT_EQ(f->windowTitle(), S("Page Settings"));
-    const std::pair<const char*, const char*> captions[] = {
+    ExpectCaptions(*f, {
         {"SizeL", "Size"},          {"WidthL", "Width"},        {"HeightL", "Height"},
         {"OrientationL", "Orientation"}, {"PortraitRB", "Portrait"},
         {"LandscapeRB", "Landscape"}, {"MarginsL", "Margins"},  {"LeftL", "Left"},
         {"TopL", "Top"},            {"RightL", "Right"},        {"BottomL", "Bottom"},
         {"OtherL", "Other"},        {"ApplyToCurRB", "Apply to the current page"},
-        {"ApplyToAllRB", "Apply to all pages"}, {"OKB", "OK"}, {"CancelB", "Cancel"}};
-    for (const auto& [name, caption] : captions) {
-        QWidget* w = f->findChild<QWidget*>(S(name));
-        ASSERT_NE(w, nullptr) << name;
-        QString text;
-        if (auto* b = qobject_cast<QAbstractButton*>(w))
-            text = b->text();
-        else if (auto* l = qobject_cast<QLabel*>(w))
-            text = l->text();
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            text = g->title();
-        EXPECT_EQ(text, S(caption)) << name;
-        const QRect r(w->mapTo(f.get(), QPoint(0, 0)), w->size());
-        EXPECT_TRUE(f->rect().contains(r)) << name;
-    }
+        {"ApplyToAllRB", "Apply to all pages"}, {"OKB", "OK"}, {"CancelB", "Cancel"}});
     EXPECT_TRUE(f->ApplyToCurRB->isChecked());
     EXPECT_EQ(f->SizeCB->itemText(0), S("Custom"));
     EXPECT_EQ(f->SizeCB->count(), 5);

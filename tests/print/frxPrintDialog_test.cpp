@@ -78,7 +78,7 @@ TEST_F(PrintDialog, ShowsEveryControlWithItsCaption) {
     auto d = Dialog();
     EXPECT_EQ(d->size(), QSize(557, 334));
     EXPECT_EQ(d->windowTitle(), S("Print"));
-    const std::pair<const char*, const char*> captions[] = {
+    ExpectCaptions(*d, {
         {"PrinterL", "Printer"},        {"NameL", "Name:"},
         {"PropButton", "Properties..."}, {"WhereL", "Where:"},
         {"FileCB", "Print to file"},    {"PagesL", "Pages"},
@@ -91,22 +91,7 @@ TEST_F(PrintDialog, ShowsEveryControlWithItsCaption) {
         {"OkB", "OK"},                  {"CancelB", "Cancel"},
         {"DescrL", "Enter page numbers and/or page ranges, separated by commas. For example, "
                    "1,3,5-12"},
-    };
-    for (const auto& [name, caption] : captions) {
-        QWidget* w = d->findChild<QWidget*>(S(name));
-        ASSERT_NE(w, nullptr) << name;
-        QString text;
-        if (auto* b = qobject_cast<QAbstractButton*>(w))
-            text = b->text();
-        else if (auto* l = qobject_cast<QLabel*>(w))
-            text = l->text();
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            text = g->title();
-        EXPECT_EQ(text, S(caption)) << name;
-        // Every control lies inside the window.
-        const QRect r(w->mapTo(d.get(), QPoint(0, 0)), w->size());
-        EXPECT_TRUE(d->rect().contains(r)) << name;
-    }
+    });
     EXPECT_EQ(Items(d->PrintersCB), (QStringList{S("Office"), S("Small")}));
     EXPECT_EQ(d->PrintersCB->currentText(), S("Office"));
     EXPECT_EQ(d->WhereL1->text(), S("ipp://office/queue"));
