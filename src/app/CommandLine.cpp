@@ -60,8 +60,9 @@ struct Opts {
         U("file")};
     QCommandLineOption settings{
         U("settings"),
-        U("Take the defaults from this settings file instead of SystemConfig.ini beside the "
-          "program."),
+        U("Take the defaults from this settings file instead of the saved settings "
+          "(SystemConfig.ini beside the program, or in ~/.config/sumdrill when the program's "
+          "folder cannot be written)."),
         U("file")};
 
     void AddTo(QCommandLineParser& p) const {

@@ -4,7 +4,11 @@
 #include "platform/GbkCodec.h"
 #include "platform/Profile.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cctype>
 #include <limits>
@@ -49,6 +53,26 @@ std::optional<int> SettingsStore::ParseInteger(const QByteArray& text) {
     if (!ok || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
         return std::nullopt;
     return static_cast<int>(v);
+}
+
+QString SettingsStore::Locate(const QString& programDir, const QString& userDir) {
+    const QString beside = QDir(programDir).filePath(QStringLiteral("SystemConfig.ini"));
+    if (!platform::Profile::IsReadOnly(programDir))
+        return beside;
+    const QString own = QDir(userDir).filePath(QStringLiteral("SystemConfig.ini"));
+    if (QDir().mkpath(userDir) && !QFileInfo::exists(own) && QFileInfo::exists(beside)) {
+        // The copy keeps the read-only bits of the file it came from; the user's own copy is
+        // theirs to write.
+        if (QFile::copy(beside, own))
+            QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    return own;
+}
+
+QString SettingsStore::DefaultPath() {
+    return Locate(QCoreApplication::applicationDirPath(),
+                  QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      QStringLiteral("/sumdrill"));
 }
 
 int SettingsStore::ReadInteger(const QByteArray& key, int def) const {

@@ -1,7 +1,8 @@
 #pragma once
-// The seven choices of the main window, kept in SystemConfig.ini beside the executable
-// (section "Config", GBK key names, CR LF lines). Holds only the path: every read and write
-// goes to the file.
+// The seven choices of the main window, kept in SystemConfig.ini beside the executable, or in
+// the user's configuration folder when the program's folder cannot be written (section
+// "Config", GBK key names, CR LF lines). Holds only the path: every read and write goes to the
+// file.
 
 #include <QByteArray>
 #include <QString>
@@ -36,6 +37,15 @@ public:
 
     // The number rule on its own.
     static std::optional<int> ParseInteger(const QByteArray& text);
+
+    // Where the settings file lives: SystemConfig.ini in `programDir`, beside the program, as
+    // the design has it, unless that folder cannot be written (a program installed for all
+    // users): then SystemConfig.ini in `userDir`, which is created and, the first time, given
+    // the contents of the file beside the program when there is one. A read-only file in a
+    // writable folder stays where it is (writing it then fails as designed).
+    static QString Locate(const QString& programDir, const QString& userDir);
+    // Locate for this program, with the user's folder "sumdrill" in their configuration folder.
+    static QString DefaultPath();
 
 private:
     QString m_path;

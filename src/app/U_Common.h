@@ -19,7 +19,7 @@ namespace U_Common {
 // The one shared record, filled by the main window.
 WorksheetSettings& Settings();
 
-// Full path of the settings file (the executable's directory + "SystemConfig.ini").
+// Full path of the settings file (SettingsStore::Locate says where it is).
 const QString& SettingsPath();
 void SetSettingsPath(const QString& path);
 

@@ -8,8 +8,6 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -156,10 +154,7 @@ QComboBox* TF_man::MakeList(const char* name, const QStringList& items, int inde
     return list;
 }
 
-void TF_man::FormCreate() {
-    FormCreate(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("SystemConfig.ini")));
-}
+void TF_man::FormCreate() { FormCreate(SettingsStore::DefaultPath()); }
 
 void TF_man::FormCreate(const QString& settingsPath) {
     U_Common::AddSubToggle = 1;

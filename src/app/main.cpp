@@ -3,6 +3,7 @@
 // decides (worksheets written to a PDF file without a window, help).
 
 #include "app/CommandLine.h"
+#include "app/SettingsStore.h"
 #include "app/U_man.h"
 #include "platform/Error.h"
 #include "platform/Fonts.h"
@@ -19,7 +20,6 @@
 #include "worksheet/U_Shengcheng.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
 #include <QTextStream>
 
@@ -46,10 +46,8 @@ int main(int argc, char** argv) {
 
     {
         QTextStream out(stdout), err(stderr);
-        const QString settings =
-            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("SystemConfig.ini"));
-        if (const std::optional<int> code =
-                commandline::Run(QCoreApplication::arguments(), settings, out, err))
+        if (const std::optional<int> code = commandline::Run(
+                QCoreApplication::arguments(), SettingsStore::DefaultPath(), out, err))
             return *code;
     }
 

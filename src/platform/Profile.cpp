@@ -126,13 +126,8 @@ bool WriteString(const QString& path, const QByteArray& section, const QByteArra
 
     // Replacing goes through a new file and a rename, which a read-only file would not stop;
     // the old platform refused to write such a file, and so do we.
-    // Permission bits are checked too: the administrator passes every access check, but a
-    // file or folder marked read-only stays read-only for everyone.
-    auto readOnly = [](const QFileInfo& fi) {
-        return !fi.isWritable() || !(fi.permissions() & QFileDevice::WriteOwner);
-    };
     const QFileInfo info(path);
-    if ((info.exists() && readOnly(info)) || readOnly(QFileInfo(info.absolutePath())))
+    if ((info.exists() && IsReadOnly(path)) || IsReadOnly(info.absolutePath()))
         return false;
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
@@ -142,6 +137,11 @@ bool WriteString(const QString& path, const QByteArray& section, const QByteArra
         return false;
     }
     return out.commit();
+}
+
+bool IsReadOnly(const QString& path) {
+    const QFileInfo fi(path);
+    return !fi.isWritable() || !(fi.permissions() & QFileDevice::WriteOwner);
 }
 
 } // namespace platform::Profile

@@ -20,4 +20,9 @@ QByteArray ReadString(const QString& path, const QByteArray& section, const QByt
 bool WriteString(const QString& path, const QByteArray& section, const QByteArray& key,
                  const QByteArray& value);
 
+// Whether a file or folder is read-only for WriteString: not writable, or without its owner's
+// write bit (the administrator passes every access check, but a file or folder marked
+// read-only stays read-only for everyone).
+bool IsReadOnly(const QString& path);
+
 } // namespace platform::Profile

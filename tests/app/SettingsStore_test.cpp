@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -116,4 +117,51 @@ TEST_F(ProfileFile, WriteThatRunsOutOfSpaceLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("SystemConfig.ini")})
         << "no temporary file is left behind";
+}
+
+// The file stays beside the program while its folder can be written; a program installed where
+// its users cannot write keeps each user's settings in their own folder, starting from the
+// file beside the program.
+TEST(SettingsLocation, BesideTheProgramUnlessItsFolderIsReadOnly) {
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("bin"));
+    const QString user = dir.filePath(QStringLiteral("home/.config/sumdrill"));
+    ASSERT_TRUE(QDir().mkpath(program));
+    const QString beside = program + QStringLiteral("/SystemConfig.ini");
+    const QString own = user + QStringLiteral("/SystemConfig.ini");
+
+    EXPECT_EQ(SettingsStore::Locate(program, user), beside);
+    EXPECT_FALSE(QFileInfo::exists(user));
+
+    // A read-only file in a writable folder stays where it is: writing it fails as designed.
+    WriteAll(beside, "[Config]\r\n\xBD\xE1\xB9\xFB=3\r\n");
+    QFile::setPermissions(beside, QFileDevice::ReadOwner);
+    EXPECT_EQ(SettingsStore::Locate(program, user), beside);
+
+    // A read-only folder: the user's copy, filled from the file beside the program once.
+    QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(SettingsStore::Locate(program, user), own);
+    EXPECT_EQ(ReadAll(own), ReadAll(beside));
+    SettingsStore store(own);
+    EXPECT_EQ(store.ReadInteger(SettingsStore::KeyProblemCount(), 0), 3);
+    store.WriteInteger(SettingsStore::KeyProblemCount(), 5); // the copy can be written
+    EXPECT_EQ(SettingsStore::Locate(program, user), own);
+    EXPECT_EQ(store.ReadInteger(SettingsStore::KeyProblemCount(), 0), 5);
+
+    // Without a file beside the program the user's folder is made ready for a new file.
+    QTemporaryDir other;
+    const QString empty = other.filePath(QStringLiteral("bin"));
+    const QString user2 = other.filePath(QStringLiteral("config/sumdrill"));
+    ASSERT_TRUE(QDir().mkpath(empty));
+    QFile::setPermissions(empty, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString path = SettingsStore::Locate(empty, user2);
+    EXPECT_EQ(path, user2 + QStringLiteral("/SystemConfig.ini"));
+    SettingsStore fresh(path);
+    fresh.WriteBool(SettingsStore::KeyShowAnswers(), true);
+    EXPECT_TRUE(fresh.ReadBool(SettingsStore::KeyShowAnswers()));
+
+    for (const QString& d : {program, empty})
+        QFile::setPermissions(d, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                     QFileDevice::ExeOwner);
+    QFile::setPermissions(beside, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

@@ -125,8 +125,9 @@ TEST(WorksheetValues, ColumnsHeaderAndTitle) {
                       platform::FromGbk(first) + tail + platform::FromGbk(second) + tail)
                 << "column " << n << (answers ? " with" : " without") << " answers";
         }
-        if (!answers)
+        if (!answers) {
             EXPECT_TRUE(Ask(sheet, 10, "var1").startsWith(platform::FromGbk(sheet.QuestionText(1))));
+        }
         EXPECT_TRUE(platform::FromGbk(sheet.QuestionText(1)).endsWith(QStringLiteral(" = ")));
     }
     const Worksheet sheet = Generated(40, true);
