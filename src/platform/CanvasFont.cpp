@@ -15,6 +15,9 @@ namespace {
 // Whether the face drawn for `font` carries hand-tuned bitmaps at `ppem` pixels. Song faces do
 // at the small sizes; the screen draws those, not smoothed outlines, so Chinese text stays crisp.
 bool HasBitmapStrike(const QFont& font, int ppem) {
+    // A strike's size is one byte: larger sizes never have one (and are not worth a lookup).
+    if (ppem <= 0 || ppem > 255)
+        return false;
     static QHash<QString, bool> cache; // the user-interface thread only
     const QString key = font.family() + QLatin1Char('/') + QString::number(ppem) +
                         (font.bold() ? QLatin1Char('b') : QLatin1Char('r'));
