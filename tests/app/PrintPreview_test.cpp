@@ -4,6 +4,7 @@
 // images are written there for a look.
 
 #include "TestSupport.h"
+#include "ReadBack.h"
 #include "WorksheetPreview.h"
 #include "common/PdfTools.h"
 
@@ -310,34 +311,6 @@ TEST_F(PrintPreview, ExportWritesThePreparedPageTheWindowShows) {
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
 }
 
-// Everything a page draws on a printer's sheet at 600 dpi, one line per call.
-QStringList PrintedSheet(TfrxCustomPreviewPages* store, int index) {
-    platform::RecordingCanvas sheet(600, 600, true);
-    store->RenderPage(index, &sheet, 600 / 96.0, 600 / 96.0, 0, 0);
-    QStringList out;
-    for (const platform::CanvasRecord& r : sheet.Records()) {
-        QString line = QStringLiteral("%1 [%2,%3,%4,%5]")
-                           .arg(int(r.Kind))
-                           .arg(r.Bounds.Left)
-                           .arg(r.Bounds.Top)
-                           .arg(r.Bounds.Right)
-                           .arg(r.Bounds.Bottom);
-        if (!r.Text.isEmpty()) {
-            line += QStringLiteral(" \"%1\" at %2,%3 %4 %5px%6 adv")
-                        .arg(r.Text)
-                        .arg(r.Origin.x())
-                        .arg(r.Origin.y())
-                        .arg(r.Font.Name)
-                        .arg(r.Font.Height)
-                        .arg(r.Font.Bold ? QStringLiteral(" bold") : QString());
-            for (int a : r.Advances)
-                line += QLatin1Char(' ') + QString::number(a);
-        }
-        out << line;
-    }
-    return out;
-}
-
 TEST_F(PrintPreview, ASavedWorksheetOpensInANewReportAndPrintsTheSame) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("口算.pgx"));
@@ -345,7 +318,7 @@ TEST_F(PrintPreview, ASavedWorksheetOpensInANewReportAndPrintsTheSame) {
     QByteArray question;
     Press([&] { question = window.Sheet().QuestionText(1); },
           [&](TfrxPreviewForm* form) {
-              printed = PrintedSheet(form->Preview()->PreviewPages(), 0);
+              printed = PrintedSheet(*form->Preview()->PreviewPages(), 0);
               frxSaveToFile(form->Preview(), file); // what the Save button does after its dialog
           });
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
@@ -361,7 +334,7 @@ TEST_F(PrintPreview, ASavedWorksheetOpensInANewReportAndPrintsTheSame) {
     ASSERT_NE(opened, nullptr);
     ASSERT_TRUE(opened->ReadFromFile(file, true));
     ASSERT_EQ(opened->PageCount(), 1);
-    EXPECT_EQ(PrintedSheet(opened, 0), printed);
+    EXPECT_EQ(PrintedSheet(*opened, 0), printed);
     // And it saves as it was read.
     const QString again = dir.filePath(QStringLiteral("again.pgx"));
     opened->WriteToFile(again);

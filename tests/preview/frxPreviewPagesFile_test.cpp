@@ -1,5 +1,6 @@
 #include "preview/frxPreviewPages.h"
 
+#include "common/ReadBack.h"
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
 #include "platform/Error.h"
@@ -10,7 +11,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -65,17 +65,6 @@ QStringList ChildNames(const TfrxXMLItem* item) {
     for (int i = 0; item && i < item->Count(); ++i)
         names << QString::fromLatin1(item->Item(i)->Name());
     return names;
-}
-
-// An independent parser's verdict on a file: empty when well-formed, else what it said.
-QString XmlLint(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), path});
-    if (!p.waitForFinished(60000))
-        return QStringLiteral("xmllint did not run: ") + p.errorString();
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QString::fromLocal8Bit(p.readAllStandardError()) + QStringLiteral(" (exit %1)").arg(p.exitCode());
-    return QString();
 }
 
 // Empty, and every operation works on it.

@@ -3,14 +3,13 @@
 
 #include "report/frxEngine.h"
 
-#include "platform/CanvasRecording.h"
 #include "preview/frxPreviewPages.h"
 #include "report/frxDataSets.h"
 
+#include "ReadBack.h"
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -32,40 +31,6 @@ TfrxMemoView* AddMemo(TfrxComponent* parent, long double l, long double w, long 
 
 TfrxPreviewPages& StoreOf(TfrxReport& report) {
     return *static_cast<TfrxPreviewPages*>(report.Runtime().PreviewPages());
-}
-
-// Everything a page draws at 600 dpi on a printer's sheet, one line per call.
-QStringList Printed(TfrxPreviewPages& store, int index) {
-    platform::RecordingCanvas sheet(600, 600, true);
-    store.RenderPage(index, &sheet, 600 / 96.0, 600 / 96.0, 0, 0);
-    QStringList out;
-    for (const platform::CanvasRecord& r : sheet.Records()) {
-        QString line = QStringLiteral("%1 [%2,%3,%4,%5]")
-                           .arg(int(r.Kind))
-                           .arg(r.Bounds.Left)
-                           .arg(r.Bounds.Top)
-                           .arg(r.Bounds.Right)
-                           .arg(r.Bounds.Bottom);
-        if (!r.Text.isEmpty()) {
-            line += QStringLiteral(" \"%1\" at %2,%3 %4 %5px%6 adv").arg(r.Text).arg(r.Origin.x())
-                        .arg(r.Origin.y()).arg(r.Font.Name).arg(r.Font.Height)
-                        .arg(r.Font.Bold ? QStringLiteral(" bold") : QString());
-            for (int a : r.Advances)
-                line += QLatin1Char(' ') + QString::number(a);
-        }
-        out << line;
-    }
-    return out;
-}
-
-QString XmlLint(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), path});
-    if (!p.waitForFinished(120000))
-        return QStringLiteral("xmllint did not run: ") + p.errorString();
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QString::fromLocal8Bit(p.readAllStandardError());
-    return QString();
 }
 
 QByteArray FileBytes(const QString& path) {
@@ -140,12 +105,12 @@ TEST(EngineSavedPages, AThousandPageBandReportOpensAndSavesAgainByteForByte) {
 
     for (int i = 0; i < 1000; i += 37) {
         for (int index : {i, std::min(999, i + 1)}) {
-            const QStringList was = Printed(prepared, index);
+            const QStringList was = PrintedSheet(prepared, index);
             ASSERT_FALSE(was.isEmpty());
-            ASSERT_EQ(Printed(opened, index), was) << "page " << index + 1;
+            ASSERT_EQ(PrintedSheet(opened, index), was) << "page " << index + 1;
         }
     }
-    const QStringList last = Printed(opened, 999);
+    const QStringList last = PrintedSheet(opened, 999);
     EXPECT_TRUE(last.filter(S("\"Page 1000 of 1000\"")).size() == 1) << last.join(S("\n")).toStdString();
     EXPECT_TRUE(last.filter(S("\"客户 45000 & <Co>\"")).size() == 1);
     EXPECT_EQ(opened.PageSizeOf(999), prepared.PageSizeOf(999));
