@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     frxInstallProgress();      // long report operations show the progress window
     frxInstallPrintJob();      // the prepared pages store prints through the print job
     frxInstallExportFilters(); // the preview's Export menu and the command line write PDF
+    frxInstallPdfPrinting();   // printed documents are written by the same PDF writer
     frxInstallPreview();       // reports show their prepared pages in the preview window
     frxInstallSearch();        // the preview's Find and F3
     frxInstallPreviewFiles();  // the preview's Save and Open of prepared report files

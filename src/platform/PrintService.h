@@ -1,19 +1,25 @@
 #pragma once
 // The printing service as the report engine's printers see it: which printers exist, the
 // default one, and per printer its driver settings record, papers, paper sources, metrics,
-// documents and sheets drawn with a QPainter, and raw spooler documents. Two backends: CUPS
+// documents and sheets drawn through a canvas, and raw spooler documents. Two backends: CUPS
 // (Qt PrintSupport, libcups where Qt has no call) and a recording one for tests.
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
+#include <QPoint>
+#include <QSizeF>
+
+#include <functional>
 #include <memory>
 #include <optional>
 
-class QPainter;
+class QIODevice;
 
 namespace platform {
+
+class Canvas;
 
 // The driver's settings for one printer, the fields the report engine reads and sets. The
 // bits of `Fields` say which of them a set-up means to change; they keep the values the old
@@ -83,9 +89,10 @@ public:
                                const QString& outputFile) = 0;
     // The set-up of the following sheets changes; an open document stays open.
     virtual void ResetDevice(const DeviceMode& mode) = 0;
-    // Starts a sheet and returns the painter drawing on it (origin at the printable area's
-    // corner, one unit = one device dot); null when no document is open.
-    virtual QPainter* BeginSheet() = 0;
+    // Starts a sheet and returns the canvas drawing on it (origin at the printable area's
+    // corner, one unit = one device dot); null when no document is open or the sheet cannot
+    // be started (LastError says why).
+    virtual Canvas* BeginSheet() = 0;
     virtual void EndSheet() = 0;
     // Closes the document and hands it to the spooler (or the output file).
     virtual bool EndDocument() = 0;
@@ -111,6 +118,25 @@ public:
     // Opens a printer by name; null when there is no such printer.
     virtual std::unique_ptr<PrintDevice> Open(const QString& name) = 0;
 };
+
+// A PDF document written sheet by sheet: what the CUPS backend sends to a queue or writes to a
+// print file. It is the program's own PDF writer (installed at start-up), so a printed sheet
+// carries the same glyphs, weights and styles as the exported page.
+class PdfDocument {
+public:
+    virtual ~PdfDocument();
+    // Starts a sheet of `sizePt` points (width, height as oriented); the canvas draws in dots of
+    // `dpi` with its origin `originDots` from the sheet's top left corner.
+    virtual Canvas* BeginSheet(QSizeF sizePt, int dpi, QPoint originDots) = 0;
+    virtual void EndSheet() = 0;
+    // Writes the rest of the document; false when the device failed at any point.
+    virtual bool Finish() = 0;
+};
+using PdfDocumentFactory =
+    std::function<std::unique_ptr<PdfDocument>(QIODevice* out, const QString& title)>;
+// Installs the writer printed documents are made with; without one, documents cannot begin.
+void SetPdfDocumentFactory(PdfDocumentFactory factory);
+const PdfDocumentFactory& PdfDocumentMaker();
 
 // The service of this desktop: CUPS.
 std::shared_ptr<PrintService> SystemPrintService();

@@ -1,19 +1,22 @@
 // The CUPS printing service. Printers, papers, resolution and unprintable margins come from Qt
 // PrintSupport; paper sources, device URIs and the spooling of documents from libcups.
 //
-// A document is drawn into a PDF file (Qt's PDF printer, at the device's resolution, one page
-// layout per sheet) and handed to the queue when it ends. Qt's own CUPS job submission is not
-// used: it has no paper source, and it sets a job-wide orientation that would turn every sheet
-// of a document with mixed orientations.
+// A document is drawn into a PDF file by the program's own PDF writer (at the device's
+// resolution, each sheet at its own size and orientation) and handed to the queue when it ends,
+// so the printed sheet is the page the PDF export writes: faces without a bold or italic style
+// are emboldened and slanted the same way. Qt's PDF printer would embed the regular face and
+// lose the emboldening; Qt's own CUPS job submission has no paper source and sets a job-wide
+// orientation that would turn every sheet of a document with mixed orientations.
 
 #include "platform/PrintService.h"
+
+#include "platform/Canvas.h"
 
 #include <QFile>
 #include <QHash>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
@@ -32,6 +35,17 @@ namespace platform {
 
 PrintDevice::~PrintDevice() = default;
 PrintService::~PrintService() = default;
+PdfDocument::~PdfDocument() = default;
+
+namespace {
+PdfDocumentFactory& Factory() {
+    static PdfDocumentFactory factory;
+    return factory;
+}
+} // namespace
+
+void SetPdfDocumentFactory(PdfDocumentFactory factory) { Factory() = std::move(factory); }
+const PdfDocumentFactory& PdfDocumentMaker() { return Factory(); }
 
 namespace {
 
@@ -135,77 +149,74 @@ public:
         m_title = title;
         m_outputFile = outputFile;
         m_lastError.clear();
-        QString target = outputFile;
-        if (target.isEmpty()) {
+        if (!PdfDocumentMaker()) {
+            m_lastError = QStringLiteral("no PDF writer is installed");
+            return false;
+        }
+        if (outputFile.isEmpty()) {
             // A queue that cannot take the job says so before anything is drawn.
             m_lastError = QueueProblem();
             if (!m_lastError.isEmpty())
                 return false;
             m_spoolFile = std::make_unique<QTemporaryFile>();
-            if (!m_spoolFile->open())
+            if (!m_spoolFile->open()) {
+                m_lastError = m_spoolFile->errorString();
+                m_spoolFile.reset();
                 return false;
-            target = m_spoolFile->fileName();
-            m_spoolFile->close();
+            }
+            m_file = m_spoolFile.get();
         } else {
             // The file is made now so that an unwritable name fails here, not after drawing.
-            QFile probe(target);
-            if (!probe.open(QIODevice::WriteOnly))
+            m_outFile = std::make_unique<QFile>(outputFile);
+            if (!m_outFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                m_lastError = m_outFile->errorString();
+                m_outFile.reset();
                 return false;
+            }
+            m_file = m_outFile.get();
         }
-        m_pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_pdf->setOutputFormat(QPrinter::PdfFormat);
-        m_pdf->setOutputFileName(target);
-        m_pdf->setResolution(Resolution());
-        m_pdf->setDocName(title);
-        m_pdf->setCreator(QStringLiteral("Sumdrill"));
-        m_pdf->setPageLayout(LayoutFor(mode));
+        m_pdf = PdfDocumentMaker()(m_file, title);
         m_sheets = 0;
         m_media.clear();
-        return true;
+        return m_pdf != nullptr;
     }
 
-    void ResetDevice(const DeviceMode& mode) override {
-        m_mode = mode;
-        if (m_pdf)
-            m_pdf->setPageLayout(LayoutFor(mode));
-    }
+    void ResetDevice(const DeviceMode& mode) override { m_mode = mode; }
 
-    QPainter* BeginSheet() override {
+    Canvas* BeginSheet() override {
         if (!m_pdf)
             return nullptr;
-        if (!m_painter) {
-            m_painter = std::make_unique<QPainter>();
-            if (!m_painter->begin(m_pdf.get())) {
-                m_painter.reset();
-                return nullptr;
-            }
-        } else if (!m_pdf->newPage()) {
-            return nullptr;
-        }
+        const QPageLayout layout = LayoutFor(m_mode);
+        const int dpi = Resolution();
         if (m_sheets == 0)
-            m_media = MediaOf(m_pdf->pageLayout().pageSize());
+            m_media = MediaOf(layout.pageSize());
         ++m_sheets;
-        m_painter->save();
-        return m_painter.get();
+        const QRectF full = layout.fullRectPoints();
+        return m_pdf->BeginSheet(full.size(), dpi, layout.paintRectPixels(dpi).topLeft());
     }
 
     void EndSheet() override {
-        if (m_painter)
-            m_painter->restore();
+        if (m_pdf)
+            m_pdf->EndSheet();
     }
 
     bool EndDocument() override {
         if (!m_pdf)
             return false;
-        bool ok = true;
-        if (m_painter)
-            ok = m_painter->end();
-        m_painter.reset();
+        bool ok = m_pdf->Finish();
         m_pdf.reset();
+        if (ok && !m_file->flush())
+            ok = false;
+        if (!ok)
+            m_lastError = m_file->errorString();
+        m_file = nullptr;
+        m_outFile.reset();
         if (m_spoolFile) {
             // A document without sheets sends nothing.
-            if (ok && m_sheets > 0)
+            if (ok && m_sheets > 0) {
+                m_spoolFile->close();
                 ok = Spool(m_spoolFile->fileName());
+            }
             m_spoolFile.reset();
         }
         return ok;
@@ -214,12 +225,10 @@ public:
     QString LastError() const override { return m_lastError; }
 
     void AbortDocument() override {
-        if (m_painter) {
-            m_painter->end();
-            m_painter.reset();
-        }
-        const bool toFile = m_pdf && !m_spoolFile;
+        const bool toFile = m_pdf && m_outFile;
         m_pdf.reset();
+        m_file = nullptr;
+        m_outFile.reset();
         m_spoolFile.reset();
         if (toFile)
             QFile::remove(m_outputFile);
@@ -469,8 +478,9 @@ private:
     QString m_lastError;
     QString m_outputFile;
     std::unique_ptr<QTemporaryFile> m_spoolFile;
-    std::unique_ptr<QPrinter> m_pdf;
-    std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<QFile> m_outFile;
+    QFileDevice* m_file = nullptr; // the spool file or the print file
+    std::unique_ptr<PdfDocument> m_pdf;
     int m_sheets = 0;
     QByteArray m_media;
 

@@ -1,5 +1,7 @@
 #include "platform/PrintServiceRecording.h"
 
+#include "platform/CanvasPainter.h"
+
 #include <QPageSize>
 #include <QPainter>
 
@@ -82,21 +84,23 @@ public:
         Log(RecordingPrintService::Kind::ResetDevice, mode);
     }
 
-    QPainter* BeginSheet() override {
+    Canvas* BeginSheet() override {
         if (m_document < 0)
             return nullptr;
         const DeviceMetrics m = m_service->MetricsOf(m_printer.Name, m_mode);
         m_picture = std::make_unique<SheetPicture>(QPoint(m.DpiX, m.DpiY),
                                                    QSize(m.PrintableWidth, m.PrintableHeight));
         m_painter = std::make_unique<QPainter>(m_picture.get());
+        m_canvas = std::make_unique<PainterCanvas>(m_painter.get(), m.DpiX, m.DpiY, true);
         m_sheetMetrics = m;
         Log(RecordingPrintService::Kind::BeginSheet, m_mode);
-        return m_painter.get();
+        return m_canvas.get();
     }
 
     void EndSheet() override {
         if (!m_painter)
             return;
+        m_canvas.reset();
         m_painter->end();
         m_painter.reset();
         RecordingPrintService::Sheet sheet;
@@ -124,6 +128,7 @@ public:
     void AbortDocument() override {
         if (m_document < 0)
             return;
+        m_canvas.reset();
         m_painter.reset();
         m_picture.reset();
         m_service->m_documents[m_document].Aborted = true;
@@ -172,6 +177,7 @@ private:
     int m_raw = -1;
     std::unique_ptr<SheetPicture> m_picture;
     std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<PainterCanvas> m_canvas;
     DeviceMetrics m_sheetMetrics;
 };
 

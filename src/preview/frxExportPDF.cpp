@@ -1,6 +1,7 @@
 #include "preview/frxExportPDF.h"
 
 #include "platform/Error.h"
+#include "platform/PrintService.h"
 #include "preview/frxExportPDF_p.h"
 #include "preview/frxPreviewPages.h"
 #include "report/frxClass.h"
@@ -160,6 +161,40 @@ bool TfrxPDFExport::Export(TfrxPreviewPages& pages) {
     if (!file.commit())
         CannotWrite(FileName, file.errorString());
     return true;
+}
+
+namespace {
+
+// The printed document: the same writer and canvas as the export, one sheet per page.
+class PrintedDocument final : public platform::PdfDocument {
+public:
+    PrintedDocument(QIODevice* out, const QString& title) : m_writer(out) {
+        m_writer.SetInfo(title, QString(), QString(), QStringLiteral("Sumdrill"));
+    }
+    platform::Canvas* BeginSheet(QSizeF sizePt, int dpi, QPoint originDots) override {
+        if (!m_canvas || m_dpi != dpi) {
+            m_canvas = std::make_unique<frxpdf::Canvas>(m_writer, dpi);
+            m_dpi = dpi;
+        }
+        m_writer.BeginPage(sizePt, dpi, originDots);
+        m_canvas->PageStarted();
+        return m_canvas.get();
+    }
+    void EndSheet() override { m_writer.EndPage(); }
+    bool Finish() override { return m_writer.Finish() && !m_writer.Failed(); }
+
+private:
+    frxpdf::Writer m_writer;
+    std::unique_ptr<frxpdf::Canvas> m_canvas;
+    int m_dpi = 0;
+};
+
+} // namespace
+
+void frxInstallPdfPrinting() {
+    platform::SetPdfDocumentFactory([](QIODevice* out, const QString& title) {
+        return std::unique_ptr<platform::PdfDocument>(new PrintedDocument(out, title));
+    });
 }
 
 void frxInstallExportFilters() {

@@ -53,5 +53,8 @@ public:
 // Registers the export handler with the store (start-up and tests call this once): the
 // store's Export(filter) then runs `filter`, a TfrxCustomExportFilter*.
 void frxInstallExportFilters();
+// Makes the printing service write its documents with this PDF writer (start-up and the print
+// tests call this once), so paper shows what the export shows.
+void frxInstallPdfPrinting();
 // Whether a PDF filter is installed (the preview window shows its Export and PDF buttons).
 bool frxHasPDFExport();

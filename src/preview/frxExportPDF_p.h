@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QList>
+#include <QPoint>
 #include <QRawFont>
 #include <QSizeF>
 #include <QString>
@@ -92,8 +93,8 @@ public:
     void SetInfo(const QString& title, const QString& author, const QString& subject,
                  const QString& creator);
     // A page of `sizePt` points (width, height); drawing units are device pixels of
-    // `resolution` dots per inch, origin at the top left.
-    void BeginPage(QSizeF sizePt, int resolution);
+    // `resolution` dots per inch, origin at the top left or `originDots` from it.
+    void BeginPage(QSizeF sizePt, int resolution, QPoint originDots = QPoint());
     // The current page's content stream.
     QByteArray& Content() { return m_content; }
     void EndPage();

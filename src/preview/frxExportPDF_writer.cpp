@@ -155,20 +155,22 @@ void Writer::SetInfo(const QString& title, const QString& author, const QString&
         m_info += " /Creator " + TextString(creator);
 }
 
-void Writer::BeginPage(QSizeF sizePt, int resolution) {
+void Writer::BeginPage(QSizeF sizePt, int resolution, QPoint originDots) {
     if (m_inPage)
         EndPage();
     m_inPage = true;
     m_pageSize = sizePt;
     m_resolution = resolution;
     m_content.clear();
-    // Device pixels, y down, origin at the top left.
+    // Device pixels, y down, origin at the top left (or `originDots` from it).
     const double s = 72.0 / resolution;
     AppendNumber(m_content, s);
     m_content += " 0 0 ";
     AppendNumber(m_content, -s);
-    m_content += " 0 ";
-    AppendNumber(m_content, sizePt.height());
+    m_content += ' ';
+    AppendNumber(m_content, originDots.x() * s);
+    m_content += ' ';
+    AppendNumber(m_content, sizePt.height() - originDots.y() * s);
     m_content += " cm\n";
 }
 

@@ -31,8 +31,6 @@ using namespace frxClass;
 
 namespace {
 
-// Pages painted around the one at the view's top, on each side.
-constexpr int kPaintAround = 40;
 // While a report is prepared, only this many pages are laid out as they arrive.
 constexpr int kLaidOutWhilePreparing = 50;
 // Pixels one wheel notch scrolls.
@@ -268,9 +266,11 @@ void TfrxPreviewWorkspace::paintEvent(QPaintEvent* event) {
         return;
     }
     const int count = std::min(PageList.Count(), PreviewPages->PageCount());
-    const int current = PageList.FindPage(VertPosition());
-    const int from = std::max(0, current - kPaintAround);
-    const int to = std::min(count - 1, current + kPaintAround);
+    // Every page in the rows the dirty band crosses: at a small zoom on a large screen that is
+    // many rows of many pages.
+    const auto [from, last] = PageList.PagesBetween(VertPosition() + dirty.top(),
+                                                     VertPosition() + dirty.top() + dirty.height());
+    const int to = std::min(count - 1, last);
     const QRect client = viewport()->rect();
 
     // Background around the pages, never under them.

@@ -336,32 +336,20 @@ void TfrxPreviewForm::SetButtonEnabled(QAction* button, bool enabled) {
 
 void TfrxPreviewForm::RefreshButtonStates() {
     const bool ready = !Preparing() && m_preview->PageCount() > 0;
-    // Operations that come with their own units: unavailable until those are installed.
-    m_unavailable.remove(PrintB);
-    m_unavailable.remove(OpenB);
-    m_unavailable.remove(SaveB);
-    m_unavailable.remove(FindB);
-    m_unavailable.remove(PageSettingsB);
-    if (!TfrxPreview::PrintAvailable())
-        m_unavailable[PrintB] = NotYet(frxGet(102), "printing is not available yet in this build");
-    if (!TfrxPreview::HasHook(TfrxPreview::Hook::Load))
-        m_unavailable[OpenB] =
-            NotYet(frxGet(104), "opening prepared reports is not available yet in this build");
-    if (!TfrxPreview::HasHook(TfrxPreview::Hook::Save))
-        m_unavailable[SaveB] =
-            NotYet(frxGet(106), "saving prepared reports is not available yet in this build");
-    if (!TfrxPreview::HasHook(TfrxPreview::Hook::Find))
-        m_unavailable[FindB] = NotYet(frxGet(110), "finding text is not available yet in this build");
-    if (!TfrxPreview::HasHook(TfrxPreview::Hook::PageSetup))
-        m_unavailable[PageSettingsB] =
-            NotYet(frxGet(121), "page settings are not available yet in this build");
-    for (auto [button, hint] : {std::pair{PrintB, 102}, {OpenB, 104}, {SaveB, 106}, {FindB, 110},
-                                {PageSettingsB, 121}})
-        if (!m_unavailable.contains(button))
-            button->setToolTip(frxGet(hint));
-
+    // Operations that come with their own units are installed at start-up; a preview without
+    // one (a program or test that installs only part of the engine) keeps its button disabled.
+    const std::pair<QAction*, bool> installed[] = {
+        {PrintB, TfrxPreview::PrintAvailable()},
+        {OpenB, TfrxPreview::HasHook(TfrxPreview::Hook::Load)},
+        {SaveB, TfrxPreview::HasHook(TfrxPreview::Hook::Save)},
+        {FindB, TfrxPreview::HasHook(TfrxPreview::Hook::Find)},
+        {PageSettingsB, TfrxPreview::HasHook(TfrxPreview::Hook::PageSetup)},
+    };
     for (QAction* a : {PrintB, OpenB, SaveB, ExportB, PdfB, EmailB, FindB, PageSettingsB})
         SetButtonEnabled(a, ready);
+    for (const auto& [button, present] : installed)
+        if (!present)
+            SetButtonEnabled(button, false);
     const TfrxPreviewOptions* o = Report() ? Report()->PreviewOptions() : nullptr;
     SetButtonEnabled(DesignerB, !Preparing() && o && o->AllowEdit());
     // Drill-down groups do not exist in this program's reports.
@@ -523,6 +511,16 @@ void TfrxPreviewForm::reject() {
     if (Preparing())
         return;
     QDialog::reject();
+}
+
+void TfrxPreviewForm::done(int result) {
+    if (Preparing())
+        return;
+    const bool wasOpen = isVisible();
+    QDialog::done(result);
+    TfrxReport* report = Report();
+    if (wasOpen && report && report->OnClosePreview)
+        platform::Guarded([report] { report->OnClosePreview(); });
 }
 
 bool TfrxPreviewForm::eventFilter(QObject* watched, QEvent* event) {

@@ -120,6 +120,8 @@ protected:
 
 public Q_SLOTS:
     void reject() override;
+    // Every way of closing ends here: the report's OnClosePreview fires once the window is shut.
+    void done(int result) override;
 
 private:
     void FormCreate();

@@ -105,10 +105,29 @@ int TfrxPageList::LastPageAtOrAbove(int y, bool fifth) const {
 
 int TfrxPageList::FindPage(int y) const { return std::max(0, LastPageAtOrAbove(y, true)); }
 
+int TfrxPageList::FirstInRow(int index) const {
+    while (index > 0 && m_items[static_cast<std::size_t>(index - 1)].Top ==
+                            m_items[static_cast<std::size_t>(index)].Top)
+        --index;
+    return index;
+}
+
+std::pair<int, int> TfrxPageList::PagesBetween(int top, int bottom) const {
+    if (Count() == 0)
+        return {0, -1};
+    // A row starts below the tallest page of the row above, so no page of an earlier row
+    // reaches the row at `top`.
+    const int from = FirstInRow(std::max(0, LastPageAtOrAbove(top, false)));
+    const int to = LastPageAtOrAbove(bottom - 1, false);
+    return {from, to};
+}
+
 int TfrxPageList::FindPageAt(int x, int y) const {
-    const int around = std::max(0, LastPageAtOrAbove(y, false));
-    const int from = std::max(0, around - 20);
-    const int to = std::min(Count() - 1, around + 20);
+    const int around = LastPageAtOrAbove(y, false);
+    if (around < 0)
+        return -1;
+    const int from = FirstInRow(around);
+    const int to = around;
     for (int i = from; i <= to; ++i) {
         const TfrxPageItem& item = m_items[static_cast<std::size_t>(i)];
         if (x >= item.Left && static_cast<long long>(x) < static_cast<long long>(item.Left) + item.Width &&

@@ -4,6 +4,8 @@
 // scroll positions. Plain classes, so the arithmetic is tested without a window.
 
 #include <QRect>
+
+#include <utility>
 #include <QString>
 
 #include <vector>
@@ -49,9 +51,13 @@ public:
     // of that page's height, so a page counts as current once it fills the top fifth. 0 when the
     // list is empty or y lies above every page.
     int FindPage(int y) const;
-    // The page under the point (x, y): among the 20 pages before and after the last page whose
-    // top is at or above y, the first whose rectangle holds the point. -1 when none does.
+    // The page under the point (x, y): in the row of the last page whose top is at or above y,
+    // the first whose rectangle holds the point. -1 when none does.
     int FindPageAt(int x, int y) const;
+    // First and last index of the pages that can reach into the band of rows between `top`
+    // and `bottom` (exclusive): the rows from the one at `top` down to the last that starts
+    // above `bottom`. {0, -1} when none does.
+    std::pair<int, int> PagesBetween(int top, int bottom) const;
 
     // Page bounds for painting: a page of the list, or for an index outside the list a default
     // A4 sheet at `zoom`, centred in `clientWidth`, 10 x zoom from the top.
@@ -59,6 +65,8 @@ public:
 
 private:
     // Last index whose top <= y + (fifth ? height / 5 : 0); -1 when none.
+    // The first page of the row `index` is in (pages of a row share their top).
+    int FirstInRow(int index) const;
     int LastPageAtOrAbove(int y, bool fifth) const;
 
     std::vector<TfrxPageItem> m_items;

@@ -375,32 +375,46 @@ void TfrxPageSettingsForm::keyPressEvent(QKeyEvent* event) {
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// The settings the window edits, in the order it sets them (a paper code after the sizes
+// measures the paper; margins last).
+void CopyPageSettings(const TfrxReportPage& from, TfrxReportPage& to) {
+    to.SetOrientation(from.Orientation());
+    to.SetPaperWidth(from.PaperWidth());
+    to.SetPaperHeight(from.PaperHeight());
+    to.SetPaperSize(from.PaperSize());
+    to.SetLeftMargin(from.LeftMargin());
+    to.SetRightMargin(from.RightMargin());
+    to.SetTopMargin(from.TopMargin());
+    to.SetBottomMargin(from.BottomMargin());
+}
+
+} // namespace
+
 bool frxPreviewPageSettings(TfrxReport& report, TfrxCustomPreviewPages& pages, int pageIndex,
                             const TfrxPageSettingsHandOver& preview, QWidget* parent) {
-    TfrxReportPage* page = pages.BuildPage(pageIndex);
-    if (!page)
-        return false;
+    // The page built here lives in the store's page cache, which a repaint of the preview
+    // behind the window may empty: the window edits a copy of its settings, and the page is
+    // taken from the store again once the window is closed.
+    TfrxReportPage edited(nullptr);
+    {
+        const TfrxReportPage* page = pages.BuildPage(pageIndex);
+        if (!page)
+            return false;
+        CopyPageSettings(*page, edited);
+    }
 
     TfrxPageSettingsForm form(parent);
-    form.EditedPage = page;
+    form.EditedPage = &edited;
     form.Report = &report;
     if (!form.Execute())
         return false;
 
     if (form.AppliesToAllPages()) {
-        for (int i = 0; i < report.PagesCount(); ++i) {
-            auto* t = qobject_cast<TfrxReportPage*>(report.Pages(i));
-            if (!t)
-                continue;
-            t->SetOrientation(page->Orientation());
-            t->SetPaperWidth(page->PaperWidth());
-            t->SetPaperHeight(page->PaperHeight());
-            t->SetPaperSize(page->PaperSize());
-            t->SetLeftMargin(page->LeftMargin());
-            t->SetRightMargin(page->RightMargin());
-            t->SetTopMargin(page->TopMargin());
-            t->SetBottomMargin(page->BottomMargin());
-        }
+        for (int i = 0; i < report.PagesCount(); ++i)
+            if (auto* t = qobject_cast<TfrxReportPage*>(report.Pages(i)))
+                CopyPageSettings(edited, *t);
         if (preview.Reprepare)
             preview.Reprepare();
     } else {
@@ -413,6 +427,11 @@ bool frxPreviewPageSettings(TfrxReport& report, TfrxCustomPreviewPages& pages, i
                     thaw();
             }
         } thaw{preview.Thaw};
+        TfrxReportPage* page = pages.BuildPage(pageIndex);
+        if (!page)
+            return false;
+        CopyPageSettings(edited, *page);
+        page->LayOutChildren();
         pages.ReplacePage(pageIndex, page);
     }
     return true;

@@ -459,7 +459,7 @@ void TfrxPrintDialog::FormShow() {
     // "Current page" needs a page the preview shows.
     const bool hasCurrent = CurrentPreviewPage >= 1;
     CurPageRB->setEnabled(hasCurrent);
-    CurPageRB->setToolTip(hasCurrent ? QString() : S("No page is shown in a preview"));
+    CurPageRB->setToolTip(hasCurrent ? QString() : frxGet(S("prNoCurrent")));
 }
 
 int TfrxPrintDialog::FormHide(int result) {
@@ -516,10 +516,14 @@ void TfrxPrintDialog::PrintersCBClick() {
     PagPageSizeCB->clear();
     PagPageSizeCB->addItems(names);
 
-    if (remembered < 0 || printer->PaperIndexOf(remembered) < 0)
-        PagPageSizeCB->setCurrentIndex(0);
-    else
+    if (remembered >= 0 && printer->PaperIndexOf(remembered) >= 0) {
         SelectSheetCode(remembered);
+    } else {
+        // The sheet goes back to Default, and the mode with it: Split, Join and Scale on the
+        // Default sheet is a choice the print job cannot carry out.
+        PrintModeCB->setCurrentIndex(0);
+        PrintModeCBClick();
+    }
 }
 
 void TfrxPrintDialog::SelectSheetCode(int code) {
@@ -554,8 +558,20 @@ void TfrxPrintDialog::PrintModeCBClick() {
         return;
     }
     PagPageSizeCB->setEnabled(true);
-    if (PagPageSizeCB->currentIndex() == 0)
-        PagPageSizeCB->setCurrentIndex(frxPrinters()->CurrentPrinter()->PaperIndexOf(DMPAPER_A4));
+    if (PagPageSizeCB->currentIndex() > 0)
+        return;
+    // Split, Join and Scale print on a sheet of their own: A4 when the printer has it, else
+    // its first paper; a printer without papers leaves only the Default mode.
+    const TfrxCustomPrinter* printer = frxPrinters()->CurrentPrinter();
+    if (printer->PaperIndexOf(DMPAPER_A4) >= 0)
+        SelectSheetCode(DMPAPER_A4);
+    else if (PagPageSizeCB->count() > 1)
+        PagPageSizeCB->setCurrentIndex(1);
+    else {
+        PrintModeCB->setCurrentIndex(0);
+        PagPageSizeCB->setCurrentIndex(0);
+        PagPageSizeCB->setEnabled(false);
+    }
 }
 
 void TfrxPrintDialog::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,6 @@
 #include "print/frxPrintJob.h"
 
-#include "platform/CanvasPainter.h"
+#include "platform/Canvas.h"
 #include "platform/Error.h"
 #include "preview/frxPreview.h"
 #include "preview/frxPreviewPages.h"
@@ -131,10 +131,8 @@ bool TfrxPrintJob::Print() {
             // A custom sheet has no size of its own here: the modes that fit pages to the
             // sheet need one.
             if (!(m_sheetWidth > 0) || !(m_sheetHeight > 0))
-                throw platform::Error(
-                    QStringLiteral("The print mode \"%1\" needs a sheet of known size: choose a "
-                                   "paper under \"%2\"")
-                        .arg(ModeName(options.PrintMode()), frxGet(214)));
+                throw platform::Error(frxFillIn(frxGet(QStringLiteral("prSheetSize")),
+                                             {ModeName(options.PrintMode()), frxGet(214)}));
         }
 
         printing = true;
@@ -147,6 +145,12 @@ bool TfrxPrintJob::Print() {
             preview->Freeze();
 
         m_selection.Parse(options.PageNumbers(), m_pages.PageCount());
+        m_pageCount = m_pages.PageCount();
+        // A page text that selects nothing ("5-3", "0", a page past the end) would end in no
+        // job at all: say so instead of pretending to print.
+        if (!AnyPageSelected())
+            throw platform::Error(frxFillIn(frxGet(QStringLiteral("prNoPageMatch")),
+                                         {options.PageNumbers().trimmed()}));
         m_pages.ClearPageCache();
         RunDocument();
     } catch (...) {
@@ -249,6 +253,19 @@ bool TfrxPrintJob::Cancelled() const {
     return progress && progress->Terminated();
 }
 
+bool TfrxPrintJob::AnyPageSelected() const {
+    const TfrxPrintOptions& options = *m_report->PrintOptions();
+    for (int pageNo = 1; pageNo <= m_pageCount; ++pageNo) {
+        if (!m_selection.All() && !m_selection.Contains(pageNo))
+            continue;
+        if ((options.PrintPages() == ppOdd && pageNo % 2 == 0) ||
+            (options.PrintPages() == ppEven && pageNo % 2 == 1))
+            continue;
+        return true;
+    }
+    return m_pageCount == 0; // an empty report has nothing to select from
+}
+
 bool TfrxPrintJob::Selected(int index, bool& stop) {
     stop = false;
     const TfrxPrintOptions& options = *m_report->PrintOptions();
@@ -303,10 +320,9 @@ void TfrxPrintJob::BeginDocumentOnce() {
 void TfrxPrintJob::Render(int index, long double scaleX, long double scaleY, long double offsetX,
                           long double offsetY) {
     TfrxPrinterCanvas* pc = m_printer->Canvas();
-    if (!pc->Painter())
+    if (!pc->Surface())
         return;
-    platform::PainterCanvas canvas(pc->Painter(), pc->Dpi().x(), pc->Dpi().y(), true);
-    m_pages.RenderPage(index, &canvas, scaleX, scaleY, offsetX, offsetY);
+    m_pages.RenderPage(index, pc->Surface(), scaleX, scaleY, offsetX, offsetY);
 }
 
 // Progress goes through the report, which shows "Printing page %d" in its progress window and

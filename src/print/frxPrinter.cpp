@@ -144,7 +144,7 @@ void TfrxPrinter::InitPrinter() {
 void TfrxPrinter::RecreateDC() {
     // Contexts are made per call by the service: the information context is the record itself,
     // the printing context the open document. What stays is the canvas's resolution.
-    m_canvas.m_painter = m_sheetPainter;
+    m_canvas.m_surface = m_sheetSurface;
     m_canvas.m_dpi = m_dpi;
 }
 
@@ -193,10 +193,10 @@ void TfrxPrinter::BeginDocument() {
 void TfrxPrinter::BeginPrinterPage() {
     if (!m_device || !m_printing)
         return;
-    m_sheetPainter = m_device->BeginSheet();
-    m_canvas.m_painter = m_sheetPainter;
+    m_sheetSurface = m_device->BeginSheet();
+    m_canvas.m_surface = m_sheetSurface;
     // Drawing would go nowhere (and the caller draws through the canvas): say so instead.
-    if (!m_sheetPainter)
+    if (!m_sheetSurface)
         throw TfrxPrinterException(QStringLiteral("Cannot start printing on %1").arg(m_name));
 }
 
@@ -204,8 +204,8 @@ void TfrxPrinter::EndPrinterPage() {
     if (!m_device)
         return;
     m_device->EndSheet();
-    m_sheetPainter = nullptr;
-    m_canvas.m_painter = nullptr;
+    m_sheetSurface = nullptr;
+    m_canvas.m_surface = nullptr;
 }
 
 void TfrxPrinter::EndDocument() {
@@ -223,7 +223,7 @@ void TfrxPrinter::EndDocument() {
         if (!sent)
             reason = m_device->LastError();
     }
-    m_sheetPainter = nullptr;
+    m_sheetSurface = nullptr;
     m_printing = false;
     RecreateDC();
     m_binOverride = -1;

@@ -24,6 +24,7 @@ class QWidget;
 namespace platform {
 class PrintService;
 class PrintDevice;
+class Canvas;
 struct DeviceMode;
 struct NamedCode;
 } // namespace platform
@@ -58,18 +59,18 @@ struct TfrxNamedCode {
 };
 
 // The surface a printer's sheets are drawn on. Between BeginPrinterPage and EndPrinterPage
-// `Painter()` draws on the open sheet in device dots; a font given in points maps to printer
+// `Surface()` draws on the open sheet in device dots; a font given in points maps to printer
 // dots because the device's resolution is the printer's.
 class TfrxPrinterCanvas {
 public:
-    QPainter* Painter() const { return m_painter; }
+    platform::Canvas* Surface() const { return m_surface; }
     // Dots per inch of the printer; fonts sized in points are scaled with the vertical one.
     QPoint Dpi() const { return m_dpi; }
 
 private:
     friend class TfrxPrinter;
     friend class TfrxVirtualPrinter;
-    QPainter* m_painter = nullptr;
+    platform::Canvas* m_surface = nullptr;
     QPoint m_dpi;
 };
 
@@ -201,7 +202,7 @@ private:
     std::shared_ptr<platform::PrintService> m_service;
     std::unique_ptr<platform::PrintDevice> m_device;
     std::unique_ptr<platform::DeviceMode> m_deviceMode;
-    QPainter* m_sheetPainter = nullptr;
+    platform::Canvas* m_sheetSurface = nullptr;
 };
 
 // The printer used when nothing is installed: 600 dpi, A4 portrait, 5 mm margins, the

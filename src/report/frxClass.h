@@ -1702,6 +1702,8 @@ public:
     std::function<void(TfrxReport* sender, int progressType, int progress)> OnProgress;
     std::function<void(TfrxReport* sender, int progressType, int progress)> OnProgressStop;
     std::function<void()> OnPreview;
+    // The report's own preview window was closed.
+    std::function<void()> OnClosePreview;
     // Printing: before the first page, before each page drawn in the default, scale and split
     // modes (with the copy number), and at the end, also when printing stops with an error.
     std::function<void(TfrxReport* sender)> OnPrintReport;

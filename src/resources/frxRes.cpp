@@ -167,6 +167,9 @@ constexpr Entry kTable[] = {
     {"pmJoin", "Join small pages"},
     {"pmScale", "Scale"},
     {"pgDefault", "Default"},
+    {"prNoCurrent", "No page is shown in a preview"},
+    {"prSheetSize", "The print mode \"%s\" needs a sheet of known size: choose a paper under \"%s\""},
+    {"prNoPageMatch", "No page of the report matches \"%s\": nothing was printed"},
 
     // Page settings units
     {"uCm", "cm"},
@@ -209,3 +212,15 @@ TfrxResources* frxResources() {
 QString frxGet(int id) { return frxResources()->Get(id); }
 
 QString frxGet(const QString& key) { return frxResources()->Get(key); }
+
+QString frxFillIn(QString text, std::initializer_list<QString> values) {
+    qsizetype from = 0;
+    for (const QString& v : values) {
+        const qsizetype at = text.indexOf(QLatin1String("%s"), from);
+        if (at < 0)
+            break;
+        text.replace(at, 2, v);
+        from = at + v.size();
+    }
+    return text;
+}

@@ -3,6 +3,8 @@
 // windows is looked up here by a number (101, 200, ...) or by a key ("clPageOf", "prPrinting").
 
 #include <QHash>
+
+#include <initializer_list>
 #include <QString>
 
 class TfrxResources {
@@ -35,3 +37,5 @@ TfrxResources* frxResources();
 // Shorthands for frxResources()->Get(...).
 QString frxGet(int id);
 QString frxGet(const QString& key);
+// A message with its "%s" placeholders filled in order (a placeholder without a value stays).
+QString frxFillIn(QString text, std::initializer_list<QString> values);

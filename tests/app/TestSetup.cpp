@@ -14,4 +14,5 @@ void SumdrillTestSetup() {
     frxInstallEngine();
     frxInstallExportFilters();
     frxInstallPreview();
+    frxInstallPdfPrinting();
 }

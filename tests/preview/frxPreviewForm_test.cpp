@@ -239,6 +239,8 @@ TEST_F(PreviewForm, PageBoxGoesToTheTypedPage) {
 }
 
 TEST_F(PreviewForm, PreparationCancelsInsteadOfClosing) {
+    int closed = 0;
+    report.OnClosePreview = [&] { ++closed; };
     Open();
     TfrxPreview* p = form->Preview();
     p->PrepareStarted();
@@ -256,14 +258,18 @@ TEST_F(PreviewForm, PreparationCancelsInsteadOfClosing) {
     p->PrepareStopped();
     EXPECT_EQ(form->CancelB->text(), QStringLiteral("Close"));
     EXPECT_EQ(form->StatusPanel1->text(), QString());
+    EXPECT_EQ(closed, 0) << "the refused closes fire nothing";
     Key(p, Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(closed, 1) << "the report hears of the close once";
+    form->close();
+    EXPECT_EQ(closed, 1);
 }
 
-TEST_F(PreviewForm, ButtonsOfOperationsStillToComeSayWhy) {
+TEST_F(PreviewForm, ButtonsOfOperationsNotInstalledAreDisabledWithTheirOwnHints) {
     Open();
     EXPECT_FALSE(form->PrintB->isEnabled());
-    EXPECT_TRUE(form->PrintB->toolTip().contains(QStringLiteral("not available")));
+    EXPECT_EQ(form->PrintB->toolTip(), QStringLiteral("Print"));
     EXPECT_FALSE(form->DesignerB->isEnabled());
     EXPECT_TRUE(form->DesignerB->toolTip().contains(QStringLiteral("no page designer")));
     EXPECT_FALSE(form->FindB->isEnabled());

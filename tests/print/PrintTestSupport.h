@@ -189,6 +189,24 @@ inline QRectF InkBoxMM(const QImage& image, double dpi, const QRectF& areaMM) {
                   (bottom + 1 - top) / perMM);
 }
 
+// The ink inside `areaMM`: the sum of every pixel's darkness (0 for white, 1 for black), so a
+// bolder stroke or a heavier grey counts for more.
+inline double InkMM(const QImage& image, double dpi, const QRectF& areaMM) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const double perMM = dpi / 25.4;
+    const int x0 = std::max(0, static_cast<int>(areaMM.left() * perMM));
+    const int y0 = std::max(0, static_cast<int>(areaMM.top() * perMM));
+    const int x1 = std::min(grey.width(), static_cast<int>(areaMM.right() * perMM));
+    const int y1 = std::min(grey.height(), static_cast<int>(areaMM.bottom() * perMM));
+    double ink = 0;
+    for (int y = y0; y < y1; ++y) {
+        const uchar* line = grey.constScanLine(y);
+        for (int x = x0; x < x1; ++x)
+            ink += (255 - line[x]) / 255.0;
+    }
+    return ink;
+}
+
 // --- the worksheet's page ---------------------------------------------------------------------
 
 // The worksheet template's page (Page1 of the worksheet window's report), moved into `report`,

@@ -1,5 +1,6 @@
 // What start-up installs for the report engine, installed once for this test executable.
 
+#include "preview/frxExportPDF.h"
 #include "preview/frxPreviewForm.h"
 #include "preview/frxPreviewPages.h"
 #include "preview/frxXMLSerializer.h"
@@ -14,4 +15,5 @@ void SumdrillTestSetup() {
     frxInstallEngine();
     frxInstallProgress();
     frxInstallPreview();
+    frxInstallPdfPrinting();
 }

@@ -351,6 +351,25 @@ TEST_F(PageSettingsHandOver, TheCurrentPageIsReplacedWhileThePreviewIsFrozen) {
     EXPECT_EQ(second->Orientation(), poPortrait);
 }
 
+// A repaint behind the open window can empty the page cache; OK must not write into the page
+// built before the window opened (under the sanitizers this was a use after free).
+TEST_F(PageSettingsHandOver, ThePageCacheEmptiedWhileTheWindowIsOpenLosesNothing) {
+    EXPECT_TRUE(Run(1, [this](TfrxPageSettingsForm& f) {
+        store.ClearPageCache();
+        store.BuildPage(0);
+        f.LandscapeRB->setChecked(true);
+        f.PortraitRBClick();
+        f.MarginLeftE->setText(S("3"));
+        f.OKB->click();
+    }));
+    TfrxReportPage* built = store.BuildPage(1);
+    ASSERT_NE(built, nullptr);
+    EXPECT_EQ(built->Orientation(), poLandscape);
+    EXPECT_DOUBLE_EQ(static_cast<double>(built->PaperWidth()), 210);
+    EXPECT_DOUBLE_EQ(static_cast<double>(built->LeftMargin()), 30);
+    EXPECT_EQ(store.BuildPage(0)->Orientation(), poPortrait);
+}
+
 TEST_F(PageSettingsHandOver, AllPagesChangeTheTemplateAndPrepareAgain) {
     EXPECT_TRUE(Run(0, [](TfrxPageSettingsForm& f) {
         f.ApplyToAllRB->setChecked(true);

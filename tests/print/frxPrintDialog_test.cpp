@@ -198,7 +198,7 @@ TEST_F(PrintDialog, ChoosingAPrinterTakesEffectAtOnceAndCancelUndoesIt) {
     EXPECT_EQ(Snapshot(options()), before);
 }
 
-TEST_F(PrintDialog, APrinterWithoutTheChosenSheetResetsTheSheetList) {
+TEST_F(PrintDialog, APrinterWithoutTheChosenSheetResetsTheSheetListAndTheMode) {
     auto d = Dialog();
     d->PrintModeCB->setCurrentIndex(pmJoin);
     d->PrintModeCBClick();
@@ -206,11 +206,33 @@ TEST_F(PrintDialog, APrinterWithoutTheChosenSheetResetsTheSheetList) {
     ChoosePrinter(*d, "Small");
     EXPECT_EQ(d->PagPageSizeCB->currentIndex(), 0);
     EXPECT_EQ(Items(d->PagPageSizeCB), (QStringList{S("Default"), S("Letter"), S("A4"), S("A5")}));
+    // Join on the Default sheet is no choice the job can carry out: the mode goes back too,
+    // and OK hands the job a consistent pair.
+    EXPECT_EQ(d->PrintModeCB->currentIndex(), int(pmDefault));
+    EXPECT_FALSE(d->PagPageSizeCB->isEnabled());
+    EXPECT_EQ(d->FormHide(QDialog::Accepted), QDialog::Accepted);
+    EXPECT_EQ(options().PrintMode(), pmDefault);
 
     // A sheet both printers have stays chosen.
+    d->PrintModeCB->setCurrentIndex(pmJoin);
+    d->PrintModeCBClick();
     d->PagPageSizeCB->setCurrentIndex(d->PagPageSizeCB->findText(S("A5")));
     ChoosePrinter(*d, "Office");
     EXPECT_EQ(d->PagPageSizeCB->currentText(), S("A5"));
+    EXPECT_EQ(d->PrintModeCB->currentIndex(), int(pmJoin));
+}
+
+TEST_F(PrintDialog, APrinterWithoutA4OffersItsFirstPaperForTheModes) {
+    auto noA4 = RecordingPrintService::MakePrinter(S("Letters"));
+    noA4.Papers = {{S("Letter"), 1}, {S("Legal"), 5}};
+    service->AddPrinter(noA4);
+    frxPrinters()->FillPrinterList();
+    auto d = Dialog();
+    ChoosePrinter(*d, "Letters");
+    d->PrintModeCB->setCurrentIndex(pmScale);
+    d->PrintModeCBClick();
+    EXPECT_EQ(d->PagPageSizeCB->currentText(), S("Letter"));
+    EXPECT_EQ(d->PrintModeCB->currentIndex(), int(pmScale));
 }
 
 TEST_F(PrintDialog, ModesOtherThanDefaultOfferTheSheetsStartingWithA4) {

@@ -13,6 +13,7 @@
 #include "platform/GbkCodec.h"
 #include "platform/PrintService.h"
 #include "platform/PrintServiceRecording.h"
+#include "preview/frxExportPDF.h"
 #include "preview/frxPreview.h"
 #include "preview/frxPreviewForm.h"
 #include "preview/frxPreviewPages.h"
@@ -30,6 +31,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -195,8 +197,16 @@ TEST_F(CupsWorksheet, ThePreviewsPrintButtonPrintsThePreparedWorksheet) {
     const int jobBefore = LastJobId(env.queue);
     QString dialogPrinter;
     bool printed = false;
+    QTemporaryDir exportDir;
+    const QString exported = exportDir.filePath(S("sheet.pdf"));
     InPreview([&](TfrxPreviewForm* form) {
         ASSERT_TRUE(form->PrintB->isEnabled()) << form->PrintB->toolTip().toStdString();
+        // The same page through the program's PDF export, for the look on paper.
+        auto* store = dynamic_cast<TfrxPreviewPages*>(window->frxReport1()->Runtime().PreviewPages());
+        ASSERT_NE(store, nullptr);
+        TfrxPDFExport pdfExport;
+        pdfExport.FileName = exported;
+        ASSERT_TRUE(pdfExport.Export(*store));
         OnModal<TfrxPrintDialog>([&](TfrxPrintDialog* dialog) {
             dialogPrinter = dialog->PrintersCB->currentText();
             dialog->OkB->click();
@@ -239,6 +249,25 @@ TEST_F(CupsWorksheet, ThePreviewsPrintButtonPrintsThePreparedWorksheet) {
         // would end about 10 mm higher.
         EXPECT_GT(column.bottom(), 246) << "column " << c + 1;
         EXPECT_LT(column.bottom(), 258) << "column " << c + 1;
+    }
+
+    // The look: the bold title and header carry the ink they carry in the PDF export (the
+    // Chinese face has no bold style; the paper must embolden it as the screen and the export
+    // do), within 15 %.
+    constexpr int inkDpi = 300;
+    const QImage paper = RasterisePdf(pdf, 1, inkDpi);
+    const QImage reference = RasterisePdf(exported, 1, inkDpi);
+    ASSERT_FALSE(reference.isNull());
+    const struct {
+        const char* name;
+        QRectF areaMM;
+    } bold[] = {{"title", QRectF(60, 15, 100, 18)}, {"header", QRectF(10, 40, 195, 10)}};
+    for (const auto& b : bold) {
+        const double onPaper = InkMM(paper, inkDpi, b.areaMM);
+        const double exportedInk = InkMM(reference, inkDpi, b.areaMM);
+        ASSERT_GT(exportedInk, 0) << b.name;
+        EXPECT_NEAR(onPaper / exportedInk, 1.0, 0.15)
+            << b.name << ": paper " << onPaper << ", export " << exportedInk;
     }
 
     // The text: the queue's PDF went through PostScript and lost the fonts' character codes

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 
+#include "platform/CanvasPainter.h"
 #include "platform/PrintServiceRecording.h"
 #include "print/frxPrinter.h"
 
@@ -317,11 +318,11 @@ TEST(InstalledPrinter, ADocumentRecordsItsSheetsAndEndsTheBinOverride) {
         if (i == 1)
             printer->SetPrintPaper(9, poLandscape, 0, 0, 7, 1, 1);
         printer->BeginPrinterPage();
-        QPainter* painter = printer->Canvas()->Painter();
-        ASSERT_NE(painter, nullptr);
-        painter->drawRect(QRect(0, 0, 600, 600));
+        platform::Canvas* canvas = printer->Canvas()->Surface();
+        ASSERT_NE(canvas, nullptr);
+        canvas->Rectangle({0, 0, 600, 600});
         printer->EndPrinterPage();
-        EXPECT_EQ(printer->Canvas()->Painter(), nullptr);
+        EXPECT_EQ(printer->Canvas()->Surface(), nullptr);
     }
     printer->EndDocument();
     EXPECT_FALSE(printer->Printing());
@@ -383,8 +384,11 @@ TEST(PrinterCanvas, PointSizesBecomePrinterDots) {
     printer->SetPrintPaper(9, poPortrait, 0, 0, 7, 1, 1);
     printer->BeginDocument();
     printer->BeginPrinterPage();
-    QPainter* painter = printer->Canvas()->Painter();
-    ASSERT_NE(painter, nullptr);
+    // The recording service draws its sheets through a painter canvas.
+    auto* canvas = dynamic_cast<platform::PainterCanvas*>(printer->Canvas()->Surface());
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(canvas->DpiY(), 600);
+    QPainter* painter = canvas->Painter();
     EXPECT_EQ(printer->Canvas()->Dpi(), QPoint(600, 600));
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(72); // one inch

@@ -132,7 +132,7 @@ TEST(VirtualPrinter, SetPrintPaperSetsTheSheetAndTheBinOverride) {
     // Documents on the virtual printer go nowhere and change nothing.
     p->BeginDocument();
     p->BeginPrinterPage();
-    EXPECT_EQ(p->Canvas()->Painter(), nullptr);
+    EXPECT_EQ(p->Canvas()->Surface(), nullptr);
     p->EndPrinterPage();
     p->EndDocument();
     EXPECT_FALSE(p->Printing());
