@@ -432,6 +432,21 @@ std::optional<int> Run(const QStringList& arguments, const QString& settingsFile
         return ExitUsage;
     }
     const CommandLineOptions& o = parse.Options;
+    // Without a window, what would go to the error box goes to standard error (a box would
+    // wait for a press nobody makes).
+    struct Sink {
+        explicit Sink(QTextStream& err) {
+            platform::SetErrorSink([&err](const QString& text) {
+                err << "sumdrill: " << text << '\n';
+                err.flush();
+            });
+        }
+        ~Sink() { platform::SetErrorSink({}); }
+    };
+    std::optional<Sink> sink;
+    if (o.Act == CommandLineOptions::Action::Pdf ||
+        (o.Act == CommandLineOptions::Action::Open && !o.PdfFile.isEmpty()))
+        sink.emplace(err);
     switch (o.Act) {
     case CommandLineOptions::Action::Windows:
         return std::nullopt;

@@ -369,7 +369,7 @@ void TfrxPreviewWorkspace::mouseMoveEvent(QMouseEvent* event) {
         ScrollBy(-delta.x(), -delta.y());
         return;
     }
-    m_preview->WorkspaceHover(this, event);
+    platform::Guarded([&] { m_preview->WorkspaceHover(this, event); });
 }
 
 void TfrxPreviewWorkspace::mouseReleaseEvent(QMouseEvent* event) {
@@ -378,8 +378,9 @@ void TfrxPreviewWorkspace::mouseReleaseEvent(QMouseEvent* event) {
     viewport()->setCursor(DefaultCursor);
     if (Locked || Empty())
         return;
+    // A click opens links and runs the report's click event: its errors end here.
     if (wasDown || event->button() != Qt::LeftButton)
-        m_preview->WorkspaceClicked(this, event, m_dragged);
+        platform::Guarded([&] { m_preview->WorkspaceClicked(this, event, m_dragged); });
     m_dragged = false;
 }
 
@@ -1005,6 +1006,11 @@ void TfrxPreview::PageArrived(int pageIndex) {
             m_workspace->UpdateScrollRanges();
     }
     QCoreApplication::processEvents();
+}
+
+void TfrxPreview::CloseOwnWindow() {
+    if (m_window)
+        m_window->CloseWindow();
 }
 
 void TfrxPreview::PrepareStopped() {

@@ -171,6 +171,7 @@ public:
     virtual void UpdatePaneButtons() = 0;
     // Status bar panel 1 (the hover text).
     virtual void ShowHint(const QString& text) = 0;
+    virtual void CloseWindow() = 0;
 };
 
 class TfrxPreview : public TfrxCustomPreview, public TfrxPreviewLink {
@@ -276,6 +277,7 @@ public:
     void PrepareStarted() override;
     void PageArrived(int pageIndex) override;
     void PrepareStopped() override;
+    void CloseOwnWindow() override;
     void RepaintPages() override;
 
     TfrxPreviewWorkspace* Workspace() const { return m_workspace; }

@@ -120,6 +120,7 @@ protected:
 
 public Q_SLOTS:
     void reject() override;
+    void CloseWindow() override { reject(); }
     // Every way of closing ends here: the report's OnClosePreview fires once the window is shut.
     void done(int result) override;
 

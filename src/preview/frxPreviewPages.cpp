@@ -13,7 +13,9 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QTimer>
 #include <QDir>
 #include <QUrl>
 
@@ -128,6 +130,12 @@ bool frxIsPictureView(const TfrxComponent* obj) {
         return false;
     const QMetaObject* mo = obj->metaObject();
     return mo->indexOfProperty("Picture") >= 0 && mo->indexOfProperty("ImageIndex") >= 0;
+}
+
+bool frxIsOpenableLink(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+                             scheme == QLatin1String("mailto"));
 }
 
 void frxSetPrintHandler(TfrxPrintHandler handler) { PrintHandler() = std::move(handler); }
@@ -378,21 +386,29 @@ void TfrxPreviewPages::ShowMessage(const QString& text) {
         preview->ShowMessage(text);
 }
 
-void TfrxPreviewPages::Spill(TfrxXMLItem* item) {
-    m_changed.remove(item);
+void TfrxPreviewPages::Spill(TfrxXMLItem* item, bool unloadOnly) {
+    if (!unloadOnly)
+        m_changed.remove(item);
     try {
-        m_doc.SpillItem(item);
-    } catch (const TfrxXMLException& e) {
+        if (unloadOnly)
+            m_doc.UnloadItem(item);
+        else
+            m_doc.SpillItem(item);
+    } catch (const std::exception& e) {
         // The page stays in memory (its children are freed only after a complete write), and
-        // so do all later ones: one message, not one per page.
+        // so do all later ones. Spilling happens while pages are prepared or painted, where
+        // no error may end the work: the user is told once, after the current event.
         m_spillFailed = true;
         const QString file = m_doc.TempFileName();
-        if (!file.isEmpty())
-            throw TfrxException(QStringLiteral("Cannot write the temporary file %1: %2")
-                                    .arg(QDir::toNativeSeparators(file), platform::MessageOf(e)));
         const QString dir = m_doc.TempDir().isEmpty() ? QDir::tempPath() : m_doc.TempDir();
-        throw TfrxException(QStringLiteral("Cannot create a temporary file in %1: %2")
-                                .arg(QDir::toNativeSeparators(dir), platform::MessageOf(e)));
+        const QString text =
+            (file.isEmpty() ? QStringLiteral("Cannot create a temporary file in %1: %2")
+                                  .arg(QDir::toNativeSeparators(dir), platform::MessageOf(e))
+                            : QStringLiteral("Cannot write the temporary file %1: %2")
+                                  .arg(QDir::toNativeSeparators(file), platform::MessageOf(e))) +
+            QStringLiteral(". The pages are kept in memory");
+        m_spillMessages.append(text);
+        QTimer::singleShot(0, qApp, [text] { platform::ShowErrorBox(text); });
     }
 }
 
@@ -791,10 +807,10 @@ TfrxReportPage* TfrxPreviewPages::BuildPage(int index) {
         if (options && options->UseFileCache() && !m_spillFailed && evictedItem &&
             evictedItem->MayUnload() && evictedItem->InMemory()) {
             // A page read back and not written to since is still where it was read from.
-            if (m_changed.remove(evictedItem))
+            if (m_changed.contains(evictedItem))
                 Spill(evictedItem);
             else
-                m_doc.UnloadItem(evictedItem);
+                Spill(evictedItem, true);
         }
     }
     return m_cache.front().page.get();
@@ -1294,7 +1310,14 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
         if (preview)
             preview->ShowPageAt(pageNo, top);
     } else if (!url.isEmpty()) {
-        QDesktopServices::openUrl(QUrl::fromUserInput(url));
+        // A file from elsewhere may link anything; only web pages and mail go to the
+        // desktop's opener, never files or programs behind other schemes.
+        const QUrl target = QUrl::fromUserInput(url);
+        if (!frxIsOpenableLink(target))
+            throw platform::Error(
+                QStringLiteral("The link \"%1\" was not opened: only http, https and mailto links are")
+                    .arg(url.left(200)));
+        QDesktopServices::openUrl(target);
     }
     // Going to another page may have rebuilt pages and dropped this one from the cache.
     if (!view || !page || !Report || !Report->OnClickObject)

@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
 #include <functional>
@@ -70,6 +71,8 @@ private:
 // Picture views are views with the properties `Picture` (QByteArray: the saved graphic, empty
 // when there is none) and `ImageIndex` (int: 1-based place in the picture cache, 0 for none).
 bool frxIsPictureView(const TfrxComponent* obj);
+// Whether a hyperlink of a prepared page goes to the desktop's opener: http, https and mailto.
+bool frxIsOpenableLink(const QUrl& url);
 
 // The report outline, kept in the document's "outline" item: nested "item"s with `text`, `page`
 // (0-based) and `top` (px).
@@ -220,7 +223,10 @@ private:
     std::unique_ptr<TfrxReportPage> ReadPage(TfrxXMLItem* item);
     void ReadObjects(TfrxXMLItem* item, TfrxComponent* parent);
     void ClearCache();
-    void Spill(TfrxXMLItem* item);
+    // Writes a page item out to the temporary file (or, with `unloadOnly`, drops one that can be
+    // read again from where it came from). Never raises: a failure keeps the pages in memory
+    // and is said once.
+    void Spill(TfrxXMLItem* item, bool unloadOnly = false);
     void AddError(const QString& message);
     bool FirstPassOfTwo() const;
     bool FinalPassOfTwo() const;
@@ -246,6 +252,7 @@ private:
     int m_firstObjectIndex = 0;
     // After a spill failed, pages stay in memory until the store is cleared.
     bool m_spillFailed = false;
+    QStringList m_spillMessages; // what the user was told, for tests
     // Page items written to since they were last read back or spilled (may hold items that
     // are gone: an address used again only costs a needless write).
     QSet<const TfrxXMLItem*> m_changed;

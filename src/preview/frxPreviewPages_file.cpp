@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
 
@@ -281,10 +282,25 @@ void TfrxPreviewPages::WriteToStream(QIODevice& stream) {
     m_doc.SaveToStream(&stream, ForOtherReaders);
 }
 
+namespace {
+
+// Whether a folder takes new files; one without its owner-write bit counts as read-only even
+// for root, who would pass every access check.
+bool FolderTakesFiles(const QString& fileName) {
+    const QFileInfo folder(QFileInfo(fileName).absolutePath());
+    return folder.isWritable() && (folder.permissions() & QFileDevice::WriteOwner);
+}
+
+} // namespace
+
 void TfrxPreviewPages::WriteToFile(const QString& fileName) {
     // Written beside the target and renamed over it only when complete: a failed save leaves
-    // the old file as it was.
+    // the old file as it was. A writable file in a folder that takes no new files can only be
+    // written in place (the one way left; an error is still reported).
     QSaveFile file(fileName);
+    const QFileInfo target(fileName);
+    if (target.exists() && target.isWritable() && !FolderTakesFiles(fileName))
+        file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         throw TfrxException(QStringLiteral("Cannot create file \"%1\". %2")
                                 .arg(NativeName(fileName), file.errorString()));

@@ -95,24 +95,49 @@ bool EqualsIgnoringCase(QByteArrayView a, QByteArrayView b) {
     return true;
 }
 
-// Start of attribute `name` in `attrs`: a position that follows a blank (or starts the text)
-// where the name, "=" and a double quote stand, names compared without ASCII case; -1 if absent.
-// The same as searching " NAME=\"" in a blank plus the upper-cased text.
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Start of attribute `name` in `attrs`, read as name="value" pairs in order (a value never holds
+// a double quote; a value without quotes runs to the next blank), names compared without ASCII
+// case; -1 if absent. Text inside a value never counts as a name.
 qsizetype FindAttr(QByteArrayView attrs, QByteArrayView name) {
     const qsizetype n = attrs.size();
-    qsizetype from = name.size();
-    while (from + 1 < n) {
-        const void* hit = std::memchr(attrs.data() + from, '=', size_t(n - from - 1));
-        if (!hit)
-            return -1;
-        const qsizetype eq = static_cast<const char*>(hit) - attrs.data();
-        const qsizetype p = eq - name.size();
-        if (attrs[eq + 1] == '"' && (p == 0 || attrs[p - 1] == ' ') &&
-            EqualsIgnoringCase(attrs.sliced(p, name.size()), name))
-            return p;
-        from = eq + 1;
+    const char* d = attrs.data();
+    qsizetype i = 0;
+    while (i < n) {
+        while (i < n && IsBlank(d[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < n && d[i] != '=' && !IsBlank(d[i]))
+            ++i;
+        if (i >= n || d[i] != '=')
+            continue; // a word without a value
+        const qsizetype nameEnd = i++;
+        if (i < n && d[i] == '"') {
+            if (nameEnd - start == name.size() && EqualsIgnoringCase(attrs.sliced(start, name.size()), name))
+                return start;
+            const void* q = std::memchr(d + i + 1, '"', size_t(n - i - 1));
+            i = q ? static_cast<const char*>(q) - d + 1 : n;
+        } else {
+            while (i < n && !IsBlank(d[i]))
+                ++i;
+        }
     }
     return -1;
+}
+
+// Whether the text at `d` (n bytes left) is one the reader turns into another character:
+// "&#NNN;" with a byte value, or "&quot;".
+bool StartsReference(const char* d, qsizetype n) {
+    if (QByteArrayView(d, n).startsWith(QByteArrayView("&quot;")))
+        return true;
+    if (n < 4 || d[1] != '#')
+        return false;
+    int value = 0;
+    qsizetype k = 2;
+    for (; k < n && d[k] >= '0' && d[k] <= '9' && value <= 255; ++k)
+        value = value * 10 + (d[k] - '0');
+    return k > 2 && k < n && d[k] == ';' && value <= 255;
 }
 
 // End of the value that starts at `valueStart`: the next double quote, or the end of the text.
@@ -164,16 +189,11 @@ QByteArray XmlEscape(const QByteArray& s) {
             out.append(c);
             continue;
         }
-        if (c == '&') {
-            if (QByteArrayView(d + i, n - i).startsWith(QByteArrayView("&quot;"))) {
-                out.append("&#34;");
-                i += 5;
-                continue;
-            }
-            if (!isLong) {
-                out.append('&');
-                continue;
-            }
+        // A short text keeps a bare "&", unless it starts what the reader would take for a
+        // reference: the text must read back as it was written.
+        if (c == '&' && !isLong && !StartsReference(d + i, n - i)) {
+            out.append('&');
+            continue;
         }
         out.append("&#");
         out.append(QByteArray::number(int(static_cast<unsigned char>(c))));

@@ -33,8 +33,9 @@ public:
     TfrxInvalidXMLException() : TfrxXMLException(QStringLiteral("Invalid file format")) {}
 };
 
-// Attribute value escaping. Strings under 32 bytes keep a bare "&" (only "&quot;" becomes
-// "&#34;"); longer strings escape every "&" as well. Bytes from 128 up pass unchanged.
+// Attribute value escaping. Strings under 32 bytes keep a bare "&" unless it starts a
+// reference the reader would undo ("&quot;", "&#38;"), which is escaped as "&#38;"; longer
+// strings escape every "&". Every text reads back as it was. Bytes from 128 up pass unchanged.
 QByteArray XmlEscape(const QByteArray& s);
 // Undoes "&#NNN;" and "&quot;"; any other "&" stays.
 QByteArray XmlUnescape(const QByteArray& s);

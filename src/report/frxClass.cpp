@@ -651,6 +651,8 @@ void TfrxCustomMemoView::Assign(const TfrxComponent* source) {
 
 TfrxMemoView::TfrxMemoView(QObject* owner) : TfrxCustomMemoView(owner) {}
 
+TfrxDMPMemoView::TfrxDMPMemoView(QObject* owner) : TfrxCustomMemoView(owner) {}
+
 // ---------------------------------------------------------------------------------------------
 // Bands
 
@@ -730,6 +732,8 @@ TfrxReportPage::TfrxReportPage(QObject* owner)
 }
 
 TfrxReportPage::~TfrxReportPage() = default;
+
+TfrxDMPPage::TfrxDMPPage(QObject* owner) : TfrxReportPage(owner) {}
 
 void TfrxReportPage::SetPaperSize(int code) {
     m_paperSize = code;
@@ -1044,6 +1048,7 @@ QHash<QString, const QMetaObject*>& Registry() {
             &TfrxMemoView::staticMetaObject,   &TfrxBand::staticMetaObject,
             &TfrxNullBand::staticMetaObject,   &TfrxPage::staticMetaObject,
             &TfrxReportPage::staticMetaObject, &TfrxDataPage::staticMetaObject,
+            &TfrxDMPPage::staticMetaObject,    &TfrxDMPMemoView::staticMetaObject,
             &TfrxDialogPage::staticMetaObject, &TfrxDataSet::staticMetaObject,
             &TfrxReport::staticMetaObject,
             &TfrxReportTitle::staticMetaObject, &TfrxReportSummary::staticMetaObject,

@@ -863,6 +863,21 @@ public:
     Q_INVOKABLE explicit TfrxMemoView(QObject* owner = nullptr);
 };
 
+// The text object of a dot-matrix page. Its printer styles (bold, italic, condensed and the
+// like, a set of flags) are kept with the object; on a page it draws as a text object.
+class TfrxDMPMemoView : public TfrxCustomMemoView {
+    Q_OBJECT
+    Q_CLASSINFO("default:FontStyle", "0")
+    Q_PROPERTY(int FontStyle READ FontStyle WRITE SetFontStyle)
+public:
+    Q_INVOKABLE explicit TfrxDMPMemoView(QObject* owner = nullptr);
+    int FontStyle() const { return m_fontStyle; }
+    void SetFontStyle(int v) { m_fontStyle = v; }
+
+private:
+    int m_fontStyle = 0;
+};
+
 // A horizontal strip of a page holding objects.
 class TfrxBand : public TfrxReportComponent {
     Q_OBJECT
@@ -1280,6 +1295,14 @@ private:
     QString m_outlineText;
     QStringList m_hGuides, m_vGuides;
     QString m_onBeforePrint, m_onAfterPrint, m_onManualBuild;
+};
+
+// A page of a dot-matrix report, as prepared report files from such reports hold it: a report
+// page whose objects are dot-matrix texts.
+class TfrxDMPPage : public TfrxReportPage {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TfrxDMPPage(QObject* owner = nullptr);
 };
 
 // Holder of data components; 1000 x 1000 px.

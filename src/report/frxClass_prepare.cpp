@@ -81,10 +81,16 @@ bool TfrxReport::Prepare(bool clearLastReport) {
                     if (!script->RunMain(&error) && !Terminated)
                         throw TfrxException(error);
                 }
-                if (!Terminated && engine->Run()) {
-                    if (OnEndDoc)
-                        OnEndDoc(this);
-                    result = true;
+                if (!Terminated) {
+                    if (engine->Run()) {
+                        if (OnEndDoc)
+                            OnEndDoc(this);
+                        result = true;
+                    } else if (TfrxPreviewLink* preview = runtime.Preview) {
+                        // Nothing was prepared (errors found first, dialogs cancelled): the
+                        // report's own preview window has nothing to show.
+                        preview->CloseOwnWindow();
+                    }
                 }
             }
         } catch (const std::exception& e) {
@@ -93,6 +99,15 @@ bool TfrxReport::Prepare(bool clearLastReport) {
 
         if (keep) {
             const QStringList errors = m_errors;
+            // What a program set on the engine options without storing it survives the reload.
+            struct KeepOptions {
+                TfrxReport* report;
+                bool threadSafe, destroyForms;
+                ~KeepOptions() {
+                    report->EngineOptions()->EnableThreadSafe = threadSafe;
+                    report->EngineOptions()->DestroyForms = destroyForms;
+                }
+            } keepOptions{this, m_engineOptions->EnableThreadSafe, keep};
             try {
                 // The run-time part (store, engine) is not part of the template: reading
                 // the template back leaves the prepared pages as they are.
@@ -154,10 +169,16 @@ void TfrxReport::ShowReport(bool clearLastReport) {
         return;
     }
     ShowPrepared();
+    // A modal preview closed before the timer ticked leaves nothing to prepare for.
+    if (!Runtime().Preview)
+        m_timer->stop();
 }
 
 void TfrxReport::TimerTick() {
     m_timer->stop();
+    // The preview closed before the first tick: there is nobody to prepare for.
+    if (!Runtime().Preview)
+        return;
     platform::Guarded([this] { Prepare(false); });
 }
 
@@ -212,7 +233,9 @@ void TfrxReport::ProgressStep(TfrxProgressType kind, int progress) {
         QString text = frxGet(Q(key));
         text.replace(Q("%d"), QString::number(progress));
         runtime.Progress->SetMessage(text);
-        if (runtime.Progress->Terminated()) {
+        const TfrxCustomEngine* engine = runtime.Engine();
+        // The final pass after a cancelled first pass makes the pages already counted.
+        if (runtime.Progress->Terminated() && !(engine && engine->PageLimit > 0)) {
             Terminated = true;
             Script()->Terminate();
         }
@@ -225,12 +248,21 @@ void TfrxReport::ProgressStep(TfrxProgressType kind, int progress) {
 void TfrxReport::ProgressStop(TfrxProgressType kind) {
     if (m_engineOptions->EnableThreadSafe)
         return;
-    if (OnProgressStop)
-        OnProgressStop(this, kind, 0);
+    // The program's event may raise; the progress window and the preview stop anyway (a
+    // preview left busy would refuse to close), and the error goes on afterwards.
+    std::exception_ptr failure;
+    try {
+        if (OnProgressStop)
+            OnProgressStop(this, kind, 0);
+    } catch (...) {
+        failure = std::current_exception();
+    }
     TfrxReportRuntime& runtime = Runtime();
     if (UsesWindow(this, kind))
         runtime.Progress.reset();
     if (kind == ptRunning && runtime.Preview)
         runtime.Preview->PrepareStopped();
     QCoreApplication::processEvents();
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -147,6 +147,7 @@ bool TfrxEngine::Run() {
     values->StartDate = now.date();
     values->StartTime = now.time();
     Running = true;
+    PageLimit = 0;
     CurColumn = 1;
     CurVColumn = 0;
     m_keptBand = nullptr;
@@ -200,12 +201,30 @@ bool TfrxEngine::RunBody() {
     if (DoublePass()) {
         TotalPages = m_pages->PageCount();
         m_pages->DiscardFirstPass();
-        // A first pass keeps only positions, not texts: one cut short by the user is dropped
-        // rather than shown.
-        if (!Report->Terminated) {
-            FinalPass = true;
-            m_firstTime = true;
-            RunReportPages();
+        FinalPass = true;
+        m_firstTime = true;
+        // A first pass keeps only positions, not texts. One the user cut short is made again
+        // as far as it got, so that the preview shows those pages rather than none.
+        const bool cancelled = Report->Terminated;
+        if (cancelled) {
+            Report->Terminated = false;
+            PageLimit = TotalPages;
+        }
+        struct EndLimit {
+            TfrxEngine& engine;
+            bool cancelled;
+            ~EndLimit() {
+                if (!cancelled)
+                    return;
+                engine.PageLimit = 0;
+                engine.Report->Terminated = true;
+            }
+        } endLimit{*this, cancelled};
+        RunReportPages();
+        if (cancelled) {
+            while (m_pages->PageCount() > PageLimit && PageLimit > 0)
+                m_pages->RemovePage(m_pages->PageCount() - 1);
+            m_pages->CurrentPage = std::min(m_pages->CurrentPage, m_pages->PageCount() - 1);
         }
     }
     return true;
@@ -394,10 +413,11 @@ void TfrxEngine::StartPageRun(TfrxReportPage* page) {
     if (page->ResetPageNumbers())
         m_pages->LogicalPageRestart();
     if (m_pages->PageCount() > 0 && page->PrintOnPreviousPage()) {
+        // Headers belong to a new page: the output goes on below the last page's bands, and
+        // the header list waits for the next page begun.
         CurY = m_pages->BottomOfBands();
         m_pageFresh = false;
         m_pageHasBody = true;
-        ShowHeaders();
     } else {
         BeginPage();
     }
@@ -413,6 +433,9 @@ void TfrxEngine::StartPageRun(TfrxReportPage* page) {
 }
 
 void TfrxEngine::BeginPage() {
+    // Past the pages a cancelled first pass reached: this page is dropped when the run ends.
+    if (PageLimit > 0 && m_pages->PageCount() >= PageLimit)
+        Report->Terminated = true;
     m_pages->StartPage(m_page);
     ++m_pagesBegun;
     CurY = 0;

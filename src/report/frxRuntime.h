@@ -171,6 +171,9 @@ public:
     Variant StartTime;
     int TotalPages = 0;
     bool Running = false;
+    // While the final pass of a cancelled first pass runs: the page count it stops at (the
+    // pages the user saw counted); 0 otherwise.
+    int PageLimit = 0;
 };
 
 // What a report and its store call on the preview control that shows them.
@@ -185,6 +188,9 @@ public:
     // 1-based page; top in pixels of the page.
     virtual void ShowPageAt(int pageNo, int top) = 0;
     virtual void RepaintPages() = 0;
+    // Closes the report's own preview window (a preparation that did not run); a control a
+    // program placed itself stays.
+    virtual void CloseOwnWindow() {}
 };
 
 // A progress window the report shows while preparing, exporting or printing.

@@ -9,6 +9,8 @@
 #include "report/frxClass.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,6 +20,8 @@
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace frxClass;
 
@@ -390,4 +394,167 @@ TEST(PreparedReportFile, UnknownNamesAreCollectedAndTheRestOpens) {
         opened.ClearAll();
         EXPECT_TRUE(EmptyAndUsable(opened));
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Texts, attributes and files from elsewhere
+
+// Every text comes back from a saved file as it was, those that look like escapes included.
+TEST(PreparedReportFile, TextsThatLookLikeEscapesComeBackAsTheyWere) {
+    const QStringList texts = {
+        QStringLiteral("&quot;"),     QStringLiteral("a&#38;"),   QStringLiteral("&#60;b&#62;"),
+        QStringLiteral("x & y"),      QStringLiteral("\"quoted\""), QStringLiteral("&amp;&#0065;"),
+        QStringLiteral("一个很长的文本 &quot; 和 &#38; 以及更多的字 &#34; 结束"),
+    };
+    Prepared p(1, [&](Prepared& r, int) {
+        for (int i = 0; i < texts.size(); ++i)
+            r.memos[i]->SetText(texts[i]);
+    });
+    const QByteArray saved = Save(p.store);
+    TfrxReport other;
+    TfrxPreviewPages opened(&other);
+    ASSERT_EQ(Load(opened, saved), QString());
+    TfrxReportPage* page = opened.BuildPage(0);
+    ASSERT_NE(page, nullptr);
+    for (int i = 0; i < texts.size(); ++i) {
+        auto* memo = qobject_cast<TfrxCustomMemoView*>(page->FindObject(QStringLiteral("Memo%1").arg(i + 1)));
+        ASSERT_NE(memo, nullptr);
+        EXPECT_EQ(memo->Memo().join(QLatin1Char('\n')), texts[i]);
+    }
+    EXPECT_EQ(Save(opened), saved);
+}
+
+// An outline entry whose text ends in " page=" still leads to its own page.
+TEST(PreparedReportFile, AnAttributeTextThatLooksLikeAnotherAttributeIsOnlyText) {
+    Prepared p(3);
+    p.store.Outline()->AddItem(QStringLiteral("see page="), 12);
+    QString text;
+    int page = -1, top = -1;
+    p.store.Outline()->LevelRoot();
+    p.store.Outline()->ItemAt(0, text, page, top);
+    EXPECT_EQ(text, QStringLiteral("see page="));
+    EXPECT_EQ(page, 2);
+    EXPECT_EQ(top, 12);
+}
+
+// A dot-matrix page in a file reads as such a page, with its texts.
+TEST(PreparedReportFile, DotMatrixPagesOpenWithTheirObjects) {
+    const QByteArray file =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><preparedreport>"
+        "<previewpages><TfrxDMPPage Name=\"Page1\" PaperWidth=\"210\" PaperHeight=\"297\" "
+        "PaperSize=\"9\"><TfrxDMPMemoView Name=\"DMPMemo1\" Left=\"10\" Top=\"20\" "
+        "Width=\"300\" Height=\"20\" FontStyle=\"3\" Text=\"Invoice 42\"/></TfrxDMPPage>"
+        "</previewpages></preparedreport>";
+    TfrxReport report;
+    TfrxPreviewPages store(&report);
+    ASSERT_EQ(Load(store, file), QString());
+    ASSERT_EQ(store.PageCount(), 1);
+    TfrxReportPage* page = store.BuildPage(0);
+    ASSERT_NE(page, nullptr);
+    EXPECT_STREQ(page->metaObject()->className(), "TfrxDMPPage");
+    EXPECT_TRUE(store.Errors().isEmpty()) << store.Errors().join(QLatin1Char('|')).toStdString();
+    auto* memo = qobject_cast<TfrxDMPMemoView*>(page->FindObject(QStringLiteral("DMPMemo1")));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->FontStyle(), 3);
+    const QStringList drawn = RecordedText(store, 0);
+    ASSERT_FALSE(drawn.isEmpty());
+    EXPECT_TRUE(drawn.first().startsWith(QStringLiteral("Invoice 42"))) << drawn.first().toStdString();
+}
+
+// Links from a file open only on the web or in mail; anything else is refused by name.
+TEST(PreparedReportFile, OnlyWebAndMailLinksGoToTheDesktop) {
+    const struct {
+        const char* link;
+        bool opens;
+    } links[] = {
+        {"https://example.org/a", true}, {"http://example.org", true}, {"mailto:a@b.c", true},
+        {"www.example.org", true},       {"file:///etc/passwd", false}, {"/etc/passwd", false},
+        {"ssh://host", false},           {"javascript:alert(1)", false}, {"custom-app:run", false},
+    };
+    for (const auto& l : links)
+        EXPECT_EQ(frxIsOpenableLink(QUrl::fromUserInput(QString::fromLatin1(l.link))), l.opens)
+            << l.link;
+
+    Prepared p(1, [](Prepared& r, int) { r.memos[0]->SetURL(QStringLiteral("file:///etc/passwd")); });
+    TfrxReportPage* page = p.store.BuildPage(0);
+    ASSERT_NE(page, nullptr);
+    const TfrxComponent* memo = page->FindObject(QStringLiteral("Memo1"));
+    ASSERT_NE(memo, nullptr);
+    int cursor = 0;
+    const int x = int((memo->AbsLeft() + page->LeftMargin() * fr01cm) + 5);
+    const int y = int((memo->AbsTop() + page->TopMargin() * fr01cm) + 5);
+    try {
+        p.store.HitTest(0, x, y, Qt::LeftButton, 0, 1, 0, 0, true, cursor);
+        ADD_FAILURE() << "the link was not refused";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("The link \"file:///etc/passwd\" was not opened: "
+                                              "only http, https and mailto links are"));
+    }
+}
+
+// A temporary folder that cannot be used while pages are painted: the pages stay in memory and
+// the user is told once (the paint event must not raise).
+TEST(PreparedReportFile, AnUnusableTemporaryFolderKeepsThePagesInMemory) {
+    QStringList told;
+    platform::SetErrorSink([&](const QString& text) { told << text; });
+    const QString noFolder = QStringLiteral("/nonexistent-sumdrill-temp");
+    Prepared p(60);
+    p.report.EngineOptions()->SetUseFileCache(true);
+    p.report.PreviewOptions()->SetPagesInCache(2);
+    p.store.Document().SetTempDir(noFolder);
+    ASSERT_EQ(p.store.PageCount(), 60);
+    for (int i = 0; i < 60; ++i) // the paint path: pages built one after another, evicting
+        ASSERT_NE(p.store.BuildPage(i), nullptr) << i;
+    QCoreApplication::processEvents();
+    platform::SetErrorSink({});
+    ASSERT_EQ(told.size(), 1) << told.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(told[0].startsWith(QStringLiteral("Cannot create a temporary file in ") + noFolder))
+        << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains(QStringLiteral("The pages are kept in memory")));
+    EXPECT_EQ(RecordedText(p.store, 59).size(), 7);
+}
+
+// A writable file in a folder that takes no new files (no temporary file can go beside it) is
+// written in place. Root passes every access check, so the save runs as another user there.
+TEST(PreparedReportFile, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shared.pgx"));
+    Prepared small(1);
+    small.store.WriteToFile(path);
+    Prepared bigger(3);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadOther | QFileDevice::WriteOther |
+                                    QFileDevice::ReadGroup | QFileDevice::WriteGroup);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                          QFileDevice::ReadOther | QFileDevice::ExeOther |
+                                          QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    auto save = [&]() -> QString {
+        try {
+            bigger.store.WriteToFile(path);
+        } catch (const std::exception& e) {
+            return platform::MessageOf(e);
+        }
+        return QString();
+    };
+    if (geteuid() == 0) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+            _exit(!dropped ? 3 : save().isEmpty() ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the save as another user failed";
+    } else {
+        EXPECT_EQ(save(), QString());
+    }
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    TfrxReport other;
+    TfrxPreviewPages opened(&other);
+    ASSERT_TRUE(opened.ReadFromFile(path, true));
+    EXPECT_EQ(opened.PageCount(), 3);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("shared.pgx")});
 }

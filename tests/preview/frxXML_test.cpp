@@ -113,15 +113,16 @@ TEST(XmlEscape, ShortAndLongStringRules) {
     const EscapeCase cases[] = {
         {"short: < becomes a reference", "a<b", "a&#60;b"},
         {"short: bare & stays", "a&b", "a&b"},
-        {"short: &quot; becomes &#34;", "x&quot;y", "x&#34;y"},
+        {"short: a & that starts &quot; is escaped", "x&quot;y", "x&#38;quot;y"},
         {"short: quote, > and line breaks", "\"a>\r\n", "&#34;a&#62;&#13;&#10;"},
-        {"short: an existing reference is kept", "&#60;", "&#60;"},
+        {"short: a & that starts a reference is escaped", "&#60;", "&#38;#60;"},
+        {"short: & before a number that is no reference stays", "&#300;&#;&#6", "&#300;&#;&#6"},
         {"31 bytes keep &", QByteArray(30, 'x') + "&", QByteArray(30, 'x') + "&"},
         {"32 bytes escape &", QByteArray(31, 'x') + "&", QByteArray(31, 'x') + "&#38;"},
         {"long: & becomes &#38; in place", long40,
          QByteArray(20, 'x') + "&#38;" + QByteArray(19, 'y')},
-        {"long: &quot; still becomes &#34;", QByteArray(40, 'x') + "&quot;",
-         QByteArray(40, 'x') + "&#34;"},
+        {"long: &quot; is escaped like every &", QByteArray(40, 'x') + "&quot;",
+         QByteArray(40, 'x') + "&#38;quot;"},
         {"bytes from 128 up pass", "\xe4\xb8\xad<\xff", "\xe4\xb8\xad&#60;\xff"},
         {"empty", "", ""},
     };
@@ -148,21 +149,26 @@ TEST(XmlUnescape, KnownReferencesOnly) {
         EXPECT_EQ(XmlUnescape(c.in), c.out) << c.name;
 }
 
-TEST(XmlEscape, LongTextsAndTextsWithoutAmpersandRoundTrip) {
+TEST(XmlEscape, EveryTextRoundTrips) {
+    // Texts that look like references, short and long, then random bytes rich in the
+    // characters references are made of.
+    QList<QByteArray> texts = {"&quot;", "a&#38;", "&#38;", "&#60;x", "&#0065;", "&&quot;;",
+                               "&#255;", "&#256;", "x&quot", QByteArray(30, 'x') + "&#34;",
+                               QByteArray(40, 'y') + "&quot;&#38;"};
     std::mt19937 rng(7);
-    for (int i = 0; i < 2000; ++i) {
+    const char alphabet[] = "&#;quot0123456789<>\"\r\n ab\xe4\xff";
+    for (int i = 0; i < 4000; ++i) {
         QByteArray s;
-        const int len = int(rng() % 120);
+        const int len = int(rng() % 70);
         for (int k = 0; k < len; ++k)
-            s.append(char(rng() % 256));
-        if (s.size() < 32)
-            s.replace('&', 'a');
-        if (s.contains("&quot;"))
-            continue;
+            s.append(i % 2 ? char(rng() % 256) : alphabet[rng() % (sizeof alphabet - 1)]);
+        texts.append(s);
+    }
+    for (const QByteArray& s : texts) {
         const QByteArray escaped = XmlEscape(s);
         EXPECT_FALSE(escaped.contains('"') || escaped.contains('<') || escaped.contains('>') ||
                      escaped.contains('\n') || escaped.contains('\r'));
-        EXPECT_EQ(XmlUnescape(escaped), s);
+        EXPECT_EQ(XmlUnescape(escaped), s) << s.toStdString();
     }
 }
 
@@ -178,6 +184,18 @@ TEST(XmlItemAttr, GetAttrMatchesWholeNamesIgnoringCase) {
     EXPECT_EQ(item.GetAttr("text"), "a<b\"");
     EXPECT_EQ(item.GetAttr("age"), "");
     EXPECT_EQ(item.GetAttr("missing"), "");
+}
+
+// A value may hold what looks like another attribute: only names count.
+TEST(XmlItemAttr, TextInsideAValueIsNeverAName) {
+    TfrxXMLItem item;
+    item.SetAttributes("text=\"see page=\" page=\"7\" top=\"5\"");
+    EXPECT_EQ(item.GetAttr("page"), "7");
+    EXPECT_EQ(item.GetAttr("text"), "see page=");
+    item.SetAttr("page", "8");
+    EXPECT_EQ(item.Attributes(), "text=\"see page=\" page=\"8\" top=\"5\"");
+    item.SetAttributes("a=1 b=\" c=\"2\"\"\n\tc=\"3\"");
+    EXPECT_EQ(item.GetAttr("c"), "3") << "unquoted values and other blanks";
 }
 
 TEST(XmlItemAttr, SetAttrReplacesInPlaceOrAppends) {

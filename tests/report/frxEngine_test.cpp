@@ -9,11 +9,13 @@
 #include "report/frxScript.h"
 
 #include "platform/CanvasRecording.h"
+#include "platform/Error.h"
 
 #include "TestSupport.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -666,6 +668,261 @@ TEST_F(Engine, ScriptEventsSeeTheirObjectAndRunOnlyWhileRunning) {
     ASSERT_TRUE(report.Prepare(true)) << report.Errors().join(S("\n")).toStdString();
     EXPECT_EQ(tags, (QList<int>{10, 20, 30}));
     EXPECT_EQ(Of(0, "TfrxMemoView").size(), 3);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The engine's other roads: page options, dialogs, cancelling, the preview link
+
+namespace {
+
+// What the report tells the preview control showing it.
+struct PreviewRecord : TfrxPreviewLink {
+    int started = 0, stopped = 0, closed = 0;
+    void PrepareStarted() override { ++started; }
+    void PageArrived(int) override {}
+    void PrepareStopped() override { ++stopped; }
+    void ShowMessage(const QString&) override {}
+    void ShowPageAt(int, int) override {}
+    void RepaintPages() override {}
+    void CloseOwnWindow() override { ++closed; }
+};
+
+} // namespace
+
+// Page options of the engine, each through the engine and the store.
+TEST_F(Engine, PageOptionsShapeThePreparedPages) {
+    auto newPage = [](TfrxReport& r) {
+        auto* page = new TfrxReportPage(&r);
+        page->SetName(S("Page%1").arg(r.PagesCount()));
+        return page;
+    };
+    auto of = [](TfrxReport& r, int page, const char* cls) {
+        QList<ObjectRecord> out;
+        for (const ObjectRecord& o : PageObjectsOf(r, page))
+            if (o.cls == S(cls))
+                out.append(o);
+        return out;
+    };
+    struct Row {
+        const char* name;
+        std::function<void(TfrxReport&)> build;
+        std::function<void(TfrxReport&)> check;
+    } rows[] = {
+        {"PrintOnPreviousPage goes on below the last bands, without the new page's headers",
+         [&](TfrxReport& r) {
+             TfrxReportPage* first = newPage(r);
+             AddBand<TfrxPageHeader>(first, "Head1", 0, 30);
+             AddBand<TfrxMasterData>(first, "Rows1", 40, 100)->SetRowCount(2);
+             TfrxReportPage* second = newPage(r);
+             second->SetPrintOnPreviousPage(true);
+             AddBand<TfrxPageHeader>(second, "Head2", 0, 30);
+             AddBand<TfrxMasterData>(second, "Rows2", 40, 50)->SetRowCount(2);
+         },
+         [&](TfrxReport& r) {
+             ASSERT_EQ(StoreOf(r).PageCount(), 1);
+             QStringList bands;
+             for (const ObjectRecord& o : PageObjectsOf(r, 0))
+                 bands << S("%1@%2").arg(o.name).arg(double(o.top));
+             EXPECT_EQ(bands, (QStringList{S("Head1@0"), S("Rows1@30"), S("Rows1@130"),
+                                           S("Rows2@230"), S("Rows2@280")}));
+         }},
+        {"ResetPageNumbers starts the logical numbers again",
+         [&](TfrxReport& r) {
+             r.EngineOptions()->SetDoublePass(true);
+             for (int i = 0; i < 2; ++i) {
+                 TfrxReportPage* page = newPage(r);
+                 page->SetResetPageNumbers(i == 1);
+                 auto* rows = AddBand<TfrxMasterData>(page, i ? "RowsB" : "RowsA", 0, 600);
+                 rows->SetRowCount(3);
+                 AddMemo(rows, i ? "B" : "A", 0, 0, 200, 20, "[Page] of [TotalPages]")
+                     ->SetWordWrap(false);
+             }
+         },
+         [&](TfrxReport& r) {
+             ASSERT_EQ(StoreOf(r).PageCount(), 6);
+             QStringList numbers;
+             for (int p = 0; p < 6; ++p) {
+                 platform::RecordingCanvas canvas;
+                 StoreOf(r).RenderPage(p, &canvas, 1, 1, 0, 0);
+                 ASSERT_FALSE(canvas.TextRecords().empty());
+                 numbers << canvas.TextRecords().front()->Text;
+             }
+             EXPECT_EQ(numbers, (QStringList{S("1 of 3"), S("2 of 3"), S("3 of 3"), S("1 of 3"),
+                                             S("2 of 3"), S("3 of 3")}));
+         }},
+        {"a page's OutlineText is an entry at the top of its page",
+         [&](TfrxReport& r) {
+             newPage(r)->SetOutlineText(S("'Chapter ' + '1'"));
+             newPage(r)->SetOutlineText(S("'Chapter 2'"));
+         },
+         [&](TfrxReport& r) {
+             TfrxCustomOutline* outline = StoreOf(r).Outline();
+             outline->LevelRoot();
+             ASSERT_EQ(outline->ItemCount(), 2);
+             QString text;
+             int page = -1, top = -1;
+             outline->ItemAt(0, text, page, top);
+             EXPECT_EQ(text, S("Chapter 1"));
+             outline->ItemAt(1, text, page, top);
+             EXPECT_EQ(text, S("Chapter 2"));
+             EXPECT_EQ(page, 1);
+             EXPECT_EQ(top, 0);
+         }},
+        {"TitleBeforeHeader off puts the page header above the title",
+         [&](TfrxReport& r) {
+             TfrxReportPage* page = newPage(r);
+             page->SetTitleBeforeHeader(false);
+             AddBand<TfrxReportTitle>(page, "Title", 0, 50);
+             AddBand<TfrxPageHeader>(page, "Head", 60, 30);
+         },
+         [&](TfrxReport& r) {
+             ASSERT_EQ(of(r, 0, "TfrxPageHeader").size(), 1);
+             ASSERT_EQ(of(r, 0, "TfrxReportTitle").size(), 1);
+             EXPECT_EQ(double(of(r, 0, "TfrxPageHeader")[0].top), 0);
+             EXPECT_EQ(double(of(r, 0, "TfrxReportTitle")[0].top), 30);
+         }},
+        {"PrintIfEmpty off leaves out a page whose data has no record",
+         [&](TfrxReport& r) {
+             r.EngineOptions()->SetPrintIfEmpty(false);
+             AddBand<TfrxMasterData>(newPage(r), "Empty", 0, 20)->SetRowCount(0);
+             AddBand<TfrxMasterData>(newPage(r), "Full", 0, 20)->SetRowCount(1);
+         },
+         [&](TfrxReport& r) {
+             ASSERT_EQ(StoreOf(r).PageCount(), 1);
+             EXPECT_EQ(of(r, 0, "TfrxMasterData").size(), 1);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TfrxReport rep;
+        rep.EngineOptions()->SetNewSilentMode(simSilent);
+        row.build(rep);
+        ASSERT_TRUE(rep.Prepare(true)) << rep.Errors().join(S("\n")).toStdString();
+        row.check(rep);
+    }
+}
+
+// A run that does not go on (errors found first, dialogs declined) closes the report's own
+// preview window; an error raised while running leaves it open with what was prepared.
+TEST_F(Engine, ARunThatDoesNotGoOnClosesThePreviewWindow) {
+    struct Row {
+        const char* name;
+        std::function<void(TfrxReport&)> build;
+        int closed;
+    } rows[] = {
+        {"template errors", [](TfrxReport& r) {
+             AddBand<TfrxGroupHeader>(new TfrxReportPage(&r), "Group1", 0, 20);
+         }, 1},
+        {"OnRunDialogs says no", [](TfrxReport& r) {
+             new TfrxReportPage(&r);
+             r.SetOnRunDialogs(S("Ask"));
+             r.SetScriptText({S("function Ask(Show: Boolean): Boolean;"), S("begin Result := False; end;"),
+                              S("begin end.")});
+         }, 1},
+        {"an error while running", [](TfrxReport& r) {
+             AddMemo(new TfrxReportPage(&r), "Bad", 0, 0, 100, 20, "[1 +]");
+         }, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TfrxReport rep;
+        rep.EngineOptions()->SetNewSilentMode(simSilent);
+        PreviewRecord preview;
+        rep.Runtime().Preview = &preview;
+        row.build(rep);
+        EXPECT_FALSE(rep.Prepare(true));
+        EXPECT_EQ(preview.closed, row.closed);
+        rep.Runtime().Preview = nullptr;
+    }
+}
+
+// Cancelling: a one-pass run keeps the pages it reached; a two-pass run cancelled in its first
+// pass shows the pages that pass reached, with their texts, not an empty preview.
+TEST_F(Engine, ACancelledRunKeepsThePagesItReached) {
+    for (const bool twoPass : {false, true}) {
+        SCOPED_TRACE(twoPass ? "two passes" : "one pass");
+        TfrxReport rep;
+        rep.EngineOptions()->SetNewSilentMode(simSilent);
+        rep.EngineOptions()->SetDoublePass(twoPass);
+        auto* page = new TfrxReportPage(&rep);
+        page->SetName(S("Page1"));
+        auto* data = AddBand<TfrxMasterData>(page, "Data", 0, 300);
+        data->SetRowCount(30);
+        AddMemo(data, "Row", 0, 0, 300, 20, "[Page#] of [TotalPages#]")->SetWordWrap(false);
+        int firstPassPages = 0;
+        rep.OnProgress = [&](TfrxReport* r, int kind, int pageNo) {
+            const bool firstPass = twoPass && !r->Runtime().Engine()->FinalPass;
+            if (kind == ptRunning && pageNo == 3 && (firstPass || !twoPass))
+                r->Terminated = true;
+            if (firstPass)
+                firstPassPages = std::max(firstPassPages, pageNo);
+        };
+        rep.Prepare(true);
+        EXPECT_TRUE(rep.Terminated);
+        ASSERT_EQ(StoreOf(rep).PageCount(), 3);
+        QList<ObjectRecord> rows;
+        for (const ObjectRecord& o : PageObjectsOf(rep, 2))
+            if (o.name == S("Row"))
+                rows.append(o);
+        ASSERT_FALSE(rows.isEmpty()) << "the last page has its rows";
+        if (twoPass) {
+            EXPECT_EQ(firstPassPages, 3);
+            platform::RecordingCanvas canvas;
+            StoreOf(rep).RenderPage(2, &canvas, 1, 1, 0, 0);
+            ASSERT_FALSE(canvas.TextRecords().empty());
+            EXPECT_EQ(canvas.TextRecords().front()->Text, S("3 of 3"));
+        }
+    }
+}
+
+// Options a program sets without storing them survive the template's reload.
+TEST_F(Engine, ThreadSafeModeLastsOverSeveralPreparations) {
+    NewPage();
+    report.EngineOptions()->EnableThreadSafe = true;
+    int progressCalls = 0;
+    report.OnProgressStart = [&](TfrxReport*, int, int) { ++progressCalls; };
+    for (int run = 0; run < 3; ++run) {
+        ASSERT_TRUE(report.Prepare(true));
+        EXPECT_TRUE(report.EngineOptions()->EnableThreadSafe) << "run " << run;
+    }
+    EXPECT_EQ(progressCalls, 0);
+}
+
+// A program's progress event that raises still stops the preview's busy state.
+TEST_F(Engine, AFailingProgressStopStillFreesThePreview) {
+    NewPage();
+    PreviewRecord preview;
+    report.Runtime().Preview = &preview;
+    report.OnProgressStop = [](TfrxReport*, int, int) { throw platform::Error(S("stop failed")); };
+    EXPECT_FALSE(report.Prepare(true));
+    report.Runtime().Preview = nullptr;
+    EXPECT_EQ(preview.started, 1);
+    EXPECT_EQ(preview.stopped, 1);
+    EXPECT_EQ(report.Errors(), QStringList{S("stop failed")});
+}
+
+// A preview closed before the report timer's first tick prepares nothing afterwards.
+TEST_F(Engine, APreviewClosedBeforeTheFirstTickPreparesNothing) {
+    NewPage();
+    int begun = 0;
+    report.OnBeginDoc = [&](TfrxComponent*) { ++begun; };
+    const TfrxRuntimeFactory saved = frxRuntimeFactory();
+    TfrxRuntimeFactory factory = saved;
+    PreviewRecord preview;
+    // A modal window that the user closes at once: it is the report's preview while it shows.
+    factory.ShowPreview = [&](TfrxReport* r) {
+        r->Runtime().Preview = &preview;
+        r->Runtime().Preview = nullptr;
+    };
+    frxSetRuntimeFactory(factory);
+    report.ShowReport(true);
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 150)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    frxSetRuntimeFactory(saved);
+    EXPECT_EQ(begun, 0);
+    EXPECT_EQ(Store().PageCount(), 0);
 }
 
 #include "frxEngine_test.moc"
