@@ -7,6 +7,7 @@
 #include "platform/CanvasFont.h"
 
 #include <QColor>
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -135,6 +136,8 @@ public:
     // holds right-to-left characters from the right.
     virtual void ExtTextOut(int x, int y, QStringView text, const int* advances, const Rect* clip,
                             bool rtl) = 0;
+    // A picture stretched over the rectangle, inside the clip.
+    virtual void DrawImage(const Rect& r, const QImage& image) = 0;
 
 protected:
     Canvas();

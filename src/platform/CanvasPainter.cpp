@@ -299,4 +299,13 @@ void PainterCanvas::ExtTextOut(int x, int y, QStringView text, const int* advanc
         m_painter->restore();
 }
 
+void PainterCanvas::DrawImage(const Rect& r, const QImage& image) {
+    if (r.IsEmpty() || image.isNull())
+        return;
+    m_painter->save();
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter->drawImage(r.ToQRect(), image);
+    m_painter->restore();
+}
+
 } // namespace platform

@@ -36,6 +36,7 @@ public:
     Rect DrawText(const Rect& r, const QString& text, unsigned flags) override;
     void ExtTextOut(int x, int y, QStringView text, const int* advances, const Rect* clip,
                     bool rtl) override;
+    void DrawImage(const Rect& r, const QImage& image) override;
 
 private:
     struct ClipState {

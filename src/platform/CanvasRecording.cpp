@@ -20,6 +20,12 @@ void RecordingCanvas::FillRect(const Rect& r) {
     Add(CanvasRecord::Type::FillRect).Bounds = r;
 }
 
+void RecordingCanvas::DrawImage(const Rect& r, const QImage& image) {
+    CanvasRecord& rec = Add(CanvasRecord::Type::Image);
+    rec.Bounds = r;
+    rec.Picture = image;
+}
+
 void RecordingCanvas::Rectangle(const Rect& r) {
     Add(CanvasRecord::Type::Rectangle).Bounds = r;
 }
@@ -142,6 +148,9 @@ void RecordingCanvas::Replay(Canvas& target) const {
         case CanvasRecord::Type::TextOut:
             target.ExtTextOut(r.Origin.x(), r.Origin.y(), r.Text, r.Advances.data(),
                               r.Clipped ? &r.Clip : nullptr, r.Rtl);
+            break;
+        case CanvasRecord::Type::Image:
+            target.DrawImage(r.Bounds, r.Picture);
             break;
         }
     }

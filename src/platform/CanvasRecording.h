@@ -17,7 +17,8 @@ struct CanvasRecord {
         IntersectClip,
         RestoreClip,
         DrawText,
-        TextOut
+        TextOut,
+        Image
     };
     Type Kind = Type::FillRect;
     Rect Bounds;               // what the call covers, device pixels (text: its cell box, clipped)
@@ -26,6 +27,7 @@ struct CanvasRecord {
     QPoint To;                 // Line: end point
     std::vector<int> Advances; // TextOut: per UTF-16 unit, as drawn
     Rect Clip;                 // TextOut with Clipped: the clip; DrawText: the layout rectangle
+    QImage Picture;            // Image: what is stretched over Bounds
     bool Clipped = false;
     bool Rtl = false;
     unsigned Flags = 0; // DrawText: TextFormat flags
@@ -60,6 +62,7 @@ public:
     Rect DrawText(const Rect& r, const QString& text, unsigned flags) override;
     void ExtTextOut(int x, int y, QStringView text, const int* advances, const Rect* clip,
                     bool rtl) override;
+    void DrawImage(const Rect& r, const QImage& image) override;
 
     const std::vector<CanvasRecord>& Records() const { return m_records; }
     // The text-output records (DrawText and TextOut) in drawing order.

@@ -435,6 +435,23 @@ void Canvas::ExtTextOut(int x, int y, QStringView text, const int* advances,
         PopClip();
 }
 
+void Canvas::DrawImage(const platform::Rect& r, const QImage& image) {
+    if (r.IsEmpty() || image.isNull())
+        return;
+    const QByteArray name = m_writer.Image(image);
+    // The image's unit square onto the rectangle, its top row at the rectangle's top (y down).
+    QByteArray& o = Out();
+    o += "q ";
+    AppendNumber(o, r.Width());
+    o += " 0 0 ";
+    AppendNumber(o, -r.Height());
+    o += ' ';
+    AppendNumber(o, r.Left);
+    o += ' ';
+    AppendNumber(o, r.Bottom);
+    o += " cm /" + name + " Do Q\n";
+}
+
 platform::Rect Canvas::DrawText(const platform::Rect& r, const QString& text, unsigned flags) {
     using namespace platform::TextFormat;
     QString t = text;

@@ -109,6 +109,8 @@ public:
         bool known = false; // looked up (a face that cannot be embedded has no subset)
     };
     FontRef Font(const QRawFont& face);
+    // The resource name ("Im2") of a picture, written on first use (the same picture once).
+    QByteArray Image(const QImage& image);
 
 private:
     int NewObject();
@@ -136,6 +138,8 @@ private:
         std::unique_ptr<FontSubset> subset;
     };
     std::vector<EmbeddedFont> m_fonts;
+    QHash<qint64, QByteArray> m_imageNames; // picture's cache key -> resource name
+    QByteArray m_images;                    // the XObject entries of the resources
     QHash<QString, int> m_fontIndex; // face key -> index into m_fonts, -1 not embeddable
 };
 
@@ -161,6 +165,7 @@ public:
     platform::Rect DrawText(const platform::Rect& r, const QString& text, unsigned flags) override;
     void ExtTextOut(int x, int y, QStringView text, const int* advances,
                     const platform::Rect* clip, bool rtl) override;
+    void DrawImage(const platform::Rect& r, const QImage& image) override;
 
     // A new page starts with no clip and no graphics state of the last one.
     void PageStarted();

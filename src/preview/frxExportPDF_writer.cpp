@@ -218,6 +218,39 @@ Writer::FontRef Writer::Font(const QRawFont& face) {
     return FontRef{m_fonts[size_t(index)].name, m_fonts[size_t(index)].subset.get(), true};
 }
 
+QByteArray Writer::Image(const QImage& image) {
+    const auto known = m_imageNames.constFind(image.cacheKey());
+    if (known != m_imageNames.constEnd())
+        return *known;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    QByteArray pixels;
+    pixels.reserve(qsizetype(rgb.width()) * rgb.height() * 3);
+    for (int y = 0; y < rgb.height(); ++y)
+        pixels.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), qsizetype(rgb.width()) * 3);
+    QByteArray mask;
+    if (image.hasAlphaChannel()) {
+        const QImage alpha = image.convertToFormat(QImage::Format_Alpha8);
+        QByteArray bytes;
+        for (int y = 0; y < alpha.height(); ++y)
+            bytes.append(reinterpret_cast<const char*>(alpha.constScanLine(y)), alpha.width());
+        const int maskObject = NewObject();
+        WriteStream(maskObject, bytes,
+                    " /Type /XObject /Subtype /Image /Width " + QByteArray::number(image.width()) +
+                        " /Height " + QByteArray::number(image.height()) +
+                        " /ColorSpace /DeviceGray /BitsPerComponent 8");
+        mask = " /SMask " + QByteArray::number(maskObject) + " 0 R";
+    }
+    const int object = NewObject();
+    WriteStream(object, pixels,
+                " /Type /XObject /Subtype /Image /Width " + QByteArray::number(rgb.width()) +
+                    " /Height " + QByteArray::number(rgb.height()) +
+                    " /ColorSpace /DeviceRGB /BitsPerComponent 8" + mask);
+    const QByteArray name = "Im" + QByteArray::number(m_imageNames.size() + 1);
+    m_images += " /" + name + ' ' + QByteArray::number(object) + " 0 R";
+    m_imageNames.insert(image.cacheKey(), name);
+    return name;
+}
+
 bool Writer::Finish() {
     if (m_inPage)
         EndPage();
@@ -255,7 +288,9 @@ bool Writer::Finish() {
     }
 
     StartObject(m_resources);
-    Write("<< /ProcSet [/PDF /Text] /Font <<" + fonts + " >> >>\nendobj\n");
+    Write("<< /ProcSet [/PDF /Text /ImageC] /Font <<" + fonts + " >>" +
+          (m_images.isEmpty() ? QByteArray() : " /XObject <<" + m_images + " >>") +
+          " >>\nendobj\n");
     StartObject(m_pages);
     QByteArray kids;
     for (int p : std::as_const(m_pageObjects))

@@ -1072,6 +1072,7 @@ void TfrxPreviewPages::RenderPage(int index, platform::Canvas* canvas, long doub
             frxRoundEven(page->PaperHeight() * fr01cm * scaleY + offsetY - 1)});
     }
 
+    page->DrawBackground(canvas, scaleX, scaleY, offsetX, offsetY);
     offsetX += page->LeftMargin() * fr01cm * scaleX;
     offsetY += page->TopMargin() * fr01cm * scaleY;
 

@@ -1,5 +1,7 @@
 #include "report/frxClass.h"
 
+#include "platform/Canvas.h"
+
 #include "platform/GbkCodec.h"
 #include "platform/LocaleInfo.h"
 #include "preview/frxXML.h"
@@ -732,6 +734,59 @@ TfrxReportPage::TfrxReportPage(QObject* owner)
 }
 
 TfrxReportPage::~TfrxReportPage() = default;
+
+void TfrxReportPage::SetBackPicture(const QByteArray& v) {
+    m_backPicture = v;
+    m_backImage = QImage();
+    m_backDecoded = false;
+}
+
+void TfrxReportPage::Assign(const TfrxComponent* source) {
+    TfrxPage::Assign(source);
+    if (auto* page = qobject_cast<const TfrxReportPage*>(source))
+        SetBackPicture(page->BackPicture());
+}
+
+void TfrxReportPage::WriteBinaryProperties(QDataStream& out) const {
+    TfrxPage::WriteBinaryProperties(out);
+    if (!m_backPicture.isEmpty())
+        out << QStringLiteral("BackPicture") << m_backPicture;
+}
+
+bool TfrxReportPage::ReadBinaryProperties(QDataStream& in) {
+    while (!in.atEnd()) {
+        QString section;
+        in >> section;
+        if (in.status() != QDataStream::Ok || section != QLatin1String("BackPicture"))
+            return false;
+        QByteArray picture;
+        in >> picture;
+        if (in.status() != QDataStream::Ok)
+            return false;
+        SetBackPicture(picture);
+    }
+    return true;
+}
+
+void TfrxReportPage::DrawBackground(platform::Canvas* canvas, long double scaleX,
+                                    long double scaleY, long double offsetX,
+                                    long double offsetY) const {
+    if (!canvas || m_backPicture.isEmpty())
+        return;
+    if (!m_backDecoded) {
+        m_backDecoded = true;
+        m_backImage = QImage::fromData(m_backPicture);
+    }
+    if (m_backImage.isNull())
+        return;
+    const long double left = offsetX + LeftMargin() * fr01cm * scaleX;
+    const long double top = offsetY + TopMargin() * fr01cm * scaleY;
+    const long double right = offsetX + (PaperWidth() - RightMargin()) * fr01cm * scaleX;
+    const long double bottom = offsetY + (PaperHeight() - BottomMargin()) * fr01cm * scaleY;
+    canvas->DrawImage(platform::Rect{frxRoundEven(left), frxRoundEven(top), frxRoundEven(right),
+                                     frxRoundEven(bottom)},
+                      m_backImage);
+}
 
 TfrxDMPPage::TfrxDMPPage(QObject* owner) : TfrxReportPage(owner) {}
 

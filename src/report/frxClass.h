@@ -17,6 +17,7 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -1249,6 +1250,17 @@ public:
     frxClass::TColor Color() const { return m_color; }
     void SetColor(frxClass::TColor v) { m_color = v; }
     TfrxFrame* Frame() const { return m_frame.get(); }
+    // The background picture as the bytes of a picture file (PNG, JPEG, BMP...); empty: none.
+    // Stored with the page's binary data.
+    const QByteArray& BackPicture() const { return m_backPicture; }
+    void SetBackPicture(const QByteArray& v);
+    // Draws the background picture stretched over the printable area of the page drawn at
+    // the scales and offsets (pixels; the offsets are the paper's corner).
+    void DrawBackground(platform::Canvas* canvas, long double scaleX, long double scaleY,
+                        long double offsetX, long double offsetY) const;
+    void Assign(const TfrxComponent* source) override;
+    void WriteBinaryProperties(QDataStream& out) const override;
+    bool ReadBinaryProperties(QDataStream& in) override;
     TfrxDataSet* DataSet() const;
     void SetDataSet(TfrxDataSet* v);
     QString DataSetName() const;
@@ -1289,6 +1301,9 @@ private:
     bool m_titleBeforeHeader = true;
     bool m_endlessHeight = false, m_endlessWidth = false, m_largeDesignHeight = false;
     frxClass::TColor m_color = frxClass::clTransparent;
+    QByteArray m_backPicture;
+    mutable QImage m_backImage; // m_backPicture decoded, on first draw
+    mutable bool m_backDecoded = false;
     std::unique_ptr<TfrxFrame> m_frame;
     QPointer<TfrxDataSet> m_dataSet;
     QString m_dataSetName;

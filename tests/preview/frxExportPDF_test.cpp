@@ -8,6 +8,7 @@
 #include "preview/frxXMLSerializer.h"
 #include "report/frxClass.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -364,6 +365,40 @@ TEST_F(ExportTest, FramesAndFillsLandOnTheirPixels) {
     EXPECT_FALSE(dark(96, 125));
     EXPECT_FALSE(dark(304, 125));
     EXPECT_FALSE(dark(200, 154));
+}
+
+// The page's background picture fills the printable area in the PDF, under the text.
+TEST_F(ExportTest, TheBackgroundPictureFillsThePrintableArea) {
+    TfrxReportPage* a4 = AddPage(210, 297);
+    a4->SetLeftMargin(20);
+    a4->SetTopMargin(30);
+    QImage blue(6, 9, QImage::Format_ARGB32);
+    blue.fill(QColor(0, 0, 255));
+    QByteArray png;
+    QBuffer out(&png);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(blue.save(&out, "PNG"));
+    a4->SetBackPicture(png);
+    Prepare({{a4, {}}});
+    TfrxPDFExport pdf;
+    pdf.FileName = Path("background.pdf");
+    ASSERT_TRUE(Export(pdf));
+    const QString prefix = Path("background");
+    pdftools::Run(QStringLiteral("pdftoppm"),
+                  {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+                   QStringLiteral("-singlefile"), pdf.FileName, prefix});
+    const QImage img(prefix + QStringLiteral(".png"));
+    ASSERT_FALSE(img.isNull());
+    auto isBlue = [&](int x, int y) {
+        const QColor c = img.pixelColor(x, y);
+        return c.blue() > 200 && c.red() < 60;
+    };
+    // 20 mm = 75.6 px, 30 mm = 113.4 px at 96 dpi.
+    EXPECT_TRUE(isBlue(80, 118));
+    EXPECT_TRUE(isBlue(700, 1000));
+    EXPECT_TRUE(isBlue(780, 1115)) << "to the paper's far corner (no right or bottom margin)";
+    EXPECT_FALSE(isBlue(70, 118)) << "not in the left margin";
+    EXPECT_FALSE(isBlue(80, 108)) << "not in the top margin";
 }
 
 // Numbers in page content: integers plain, at most three decimals, never an exponent.

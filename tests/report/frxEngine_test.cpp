@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QImage>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QStandardItemModel>
@@ -923,6 +924,46 @@ TEST_F(Engine, APreviewClosedBeforeTheFirstTickPreparesNothing) {
     frxSetRuntimeFactory(saved);
     EXPECT_EQ(begun, 0);
     EXPECT_EQ(Store().PageCount(), 0);
+}
+
+// The page's background picture is drawn over its printable area, on screen, in a saved and
+// reopened file, and in the PDF export.
+TEST_F(Engine, TheBackgroundPictureCoversThePrintableArea) {
+    QImage red(8, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer pngBuffer(&png);
+    pngBuffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(red.save(&pngBuffer, "PNG"));
+    TfrxReportPage* page = NewPage(10);
+    page->SetBackPicture(png);
+    AddMemo(page, "Text", 0, 0, 100, 20, "over the picture");
+    ASSERT_TRUE(report.Prepare(true)) << report.Errors().join(S("\n")).toStdString();
+
+    auto drawn = [](TfrxCustomPreviewPages& store) {
+        platform::RecordingCanvas canvas;
+        store.RenderPage(0, &canvas, 1, 1, 5, 7);
+        QStringList out;
+        for (const platform::CanvasRecord& r : canvas.Records())
+            if (r.Kind == platform::CanvasRecord::Type::Image)
+                out << S("%1,%2-%3,%4 %5").arg(r.Bounds.Left).arg(r.Bounds.Top).arg(r.Bounds.Right)
+                           .arg(r.Bounds.Bottom).arg(r.Picture.pixelColor(0, 0).name());
+            else if (r.Kind == platform::CanvasRecord::Type::TextOut && out.size() == 1)
+                out << S("then text");
+        return out;
+    };
+    // 10 mm margins on A4 at zoom 1: 37.795 px in, 793.7 - 37.8 and 1122.5 - 37.8 px out.
+    const QStringList expected{S("43,45-761,1092 #ff0000"), S("then text")};
+    EXPECT_EQ(drawn(Store()), expected);
+
+    QBuffer file;
+    file.open(QIODevice::ReadWrite);
+    Store().WriteToStream(file);
+    file.seek(0);
+    TfrxReport other;
+    TfrxPreviewPages opened(&other);
+    opened.ReadFromStream(file);
+    EXPECT_EQ(drawn(opened), expected) << "from a saved file";
 }
 
 #include "frxEngine_test.moc"

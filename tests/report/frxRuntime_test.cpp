@@ -68,6 +68,9 @@ public:
     platform::Rect DrawText(const platform::Rect& r, const QString& t, unsigned f) override {
         return target.DrawText(r, t, f);
     }
+    void DrawImage(const platform::Rect& r, const QImage& image) override {
+        target.DrawImage(r, image);
+    }
     void ExtTextOut(int x, int y, QStringView text, const int* advances,
                     const platform::Rect* clip, bool rtl) override {
         if (OnText)
