@@ -29,6 +29,7 @@ constexpr int kFirstStartType = 4;
 
 struct Opts {
     QCommandLineOption help{{U("h"), U("help")}, U("Show this help and exit.")};
+    QCommandLineOption version{U("version"), U("Show the program's version and exit.")};
     QCommandLineOption pdf{U("pdf"), U("Write the worksheets to <file> as PDF, without a window."),
                            U("file")};
     QCommandLineOption problems{U("problems"),
@@ -66,7 +67,7 @@ struct Opts {
         U("file")};
 
     void AddTo(QCommandLineParser& p) const {
-        p.addOptions({help, pdf, open, problems, resultLimit, operand1Limit, operand2Limit, type,
+        p.addOptions({help, version, pdf, open, problems, resultLimit, operand1Limit, operand2Limit, type,
                       decimals, answers, noAnswers, sheets, answerKey, settings});
     }
 };
@@ -233,6 +234,10 @@ CommandLineParse Parse(const QStringList& arguments, const QString& settingsFile
     }
     if (parser.isSet(o.help)) {
         out.Act = CommandLineOptions::Action::Help;
+        return result;
+    }
+    if (parser.isSet(o.version)) {
+        out.Act = CommandLineOptions::Action::Version;
         return result;
     }
     const std::initializer_list<const QCommandLineOption*> worksheetOptions{
@@ -452,6 +457,10 @@ std::optional<int> Run(const QStringList& arguments, const QString& settingsFile
         return std::nullopt;
     case CommandLineOptions::Action::Help:
         out << HelpText();
+        out.flush();
+        return ExitOk;
+    case CommandLineOptions::Action::Version:
+        out << "sumdrill " << U(SUMDRILL_VERSION) << '\n';
         out.flush();
         return ExitOk;
     case CommandLineOptions::Action::Pdf:

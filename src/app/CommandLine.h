@@ -20,6 +20,7 @@ struct CommandLineOptions {
     enum class Action {
         Windows, // no arguments: the main window
         Help,    // print the help text
+        Version, // print the program's name and version
         Pdf,     // write worksheets to PdfFile
         Open,    // show OpenFile in the preview, or write it to PdfFile when one is given
     };

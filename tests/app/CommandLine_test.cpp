@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -180,6 +182,11 @@ TEST_F(CommandLineParse, ExitStatusAndWhereTheTextsGo) {
     EXPECT_TRUE(out.contains(U("--answer-key")));
     EXPECT_TRUE(out.contains(U("7  all, 加减乘除混合+-x÷")));
     EXPECT_TRUE(err.isEmpty());
+
+    out.clear();
+    EXPECT_EQ(commandline::Run(Args({"--version"}), saved, o, e), commandline::ExitOk);
+    EXPECT_TRUE(QRegularExpression(U("^sumdrill \\d+\\.\\d+(\\.\\d+)?\n$")).match(out).hasMatch())
+        << out.toStdString();
 
     out.clear();
     EXPECT_EQ(commandline::Run(Args({"--pdf", "a.pdf", "--decimals", "9"}), saved, o, e),
