@@ -130,18 +130,18 @@ TEST(PageListFind, PointLandsOnThePageThatHoldsIt) {
 }
 
 // Every page whose rectangle meets the view is in the painted range, however many rows and
-// pages a row the view holds (a 200-page report at 25 % on a 3840 x 2160 screen shows 58
-// pages in four rows), and a point finds its page far along a long row.
+// pages a row the view holds (a 200-page report at 25 % on a 3840 x 2160 screen shows 144
+// pages in eight rows of 18), and a point finds its page far along a long row.
 TEST(PageListFind, EveryPageInViewIsInThePaintedRange) {
     struct Case {
         const char* name;
         int pages, w, h, clientWidth, viewTop, viewHeight;
         int inView; // pages whose rectangle meets the view
     } cases[] = {
-        {"A4 at 25% on a 4K screen", 200, 198, 281, 3840, 0, 2160, 126},
-        {"the same, scrolled into the middle", 200, 198, 281, 3840, 3005, 2160, 126},
-        {"tiny pages, 60 a row", 500, 50, 70, 3840, 250, 600, 504},
-        {"one page a row", 30, 800, 1000, 900, 5000, 800, 1},
+        {"A4 at 25% on a 4K screen", 200, 198, 281, 3840, 0, 2160, 144},
+        {"the same, scrolled to the end", 200, 198, 281, 3840, 3005, 2160, 20},
+        {"tiny pages, 60 a row", 500, 50, 70, 3840, 250, 600, 308},
+        {"one page a row", 30, 800, 1000, 900, 5000, 800, 2},
         {"past the end", 10, 800, 1000, 900, 100000, 800, 0},
     };
     for (const Case& c : cases) {
