@@ -8,10 +8,10 @@
 
 #include "CustomerList.h"
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "platform/Fonts.h"
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxDataSets.h"
 #include "report/frxEngine.h"

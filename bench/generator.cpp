@@ -1,6 +1,6 @@
 // Problem generator figures: the traced pick against the pool shuffle it replaces.
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "worksheet/ProblemGenerator.h"
 #include "worksheet/Worksheet.h"
 

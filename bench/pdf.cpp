@@ -10,9 +10,9 @@
 #include "CustomerList.h"
 
 #include "platform/Fonts.h"
-#include "preview/frxExportPDF.h"
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "export/frxExportPDF.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxDataSets.h"
 #include "report/frxEngine.h"

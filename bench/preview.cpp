@@ -8,13 +8,13 @@
 //
 // Last line: "preview: press to painted X ms, repaint Y ms at zoom 1".
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "platform/Canvas.h"
 #include "platform/Fonts.h"
 #include "preview/frxPreview.h"
 #include "preview/frxPreviewForm.h"
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxEngine.h"
 #include "report/frxExpression.h"

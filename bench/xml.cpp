@@ -2,8 +2,8 @@
 // attribute texts like the store's deltas. The same bytes are parsed by pugixml in this process
 // as the yardstick; the last line gives the read ratio.
 
-#include "preview/frxXML.h"
-#include "preview/frxXMLSerializer.h"
+#include "xml/frxXML.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 
 #include <QBuffer>

@@ -1,29 +1,17 @@
 # Helpers shared by the folder CMakeLists files.
 
-# sumdrill_library(<name> [EXCLUDE <regex>] [DEPS <targets>...])
-# One static library from every .cpp/.h/.qrc of the calling folder (sub-folders excluded),
-# less the files matching EXCLUDE.
+# sumdrill_library(<name> [DEPS <targets>...])
+# One static library from every .cpp/.h/.qrc of the calling folder (sub-folders excluded): the
+# folder is the library.
 function(sumdrill_library name)
-  cmake_parse_arguments(ARG "" "EXCLUDE" "DEPS" ${ARGN})
-  if(NOT ARG_EXCLUDE)
-    set(ARG_EXCLUDE "^$")
-  endif()
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
        ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-  list(FILTER sources EXCLUDE REGEX "${ARG_EXCLUDE}")
-  set(cpp ${sources})
-  list(FILTER cpp INCLUDE REGEX "\\.(cpp|qrc)$")
-  if(cpp)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
-  else()
-    # A folder whose units have not been written yet: headers only.
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
-  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  set_property(GLOBAL APPEND PROPERTY SUMDRILL_LIBRARIES ${name})
 endfunction()
 
 # sumdrill_test(<folder> [LIBS <targets>...])

@@ -4,8 +4,8 @@
 
 #include "platform/CanvasRecording.h"
 #include "platform/Error.h"
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 
 #include <QBuffer>

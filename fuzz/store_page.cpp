@@ -8,8 +8,8 @@
 
 #include "platform/CanvasRecording.h"
 #include "platform/Fonts.h"
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxProps.h"
 

@@ -1,7 +1,7 @@
 // Any attribute text applied to a text object sets what it can and collects errors for the
 // rest; writing the object afterwards and reading that text into a fresh object never fails.
 
-#include "preview/frxXMLSerializer.h"
+#include "store/frxXMLSerializer.h"
 
 #include "report/frxClass.h"
 

@@ -2,7 +2,7 @@
 // write and read back to the same tree and the same bytes, and a partial load must save to the
 // same bytes as a full one (its unloaded items come back from the source stream).
 
-#include "preview/frxXML.h"
+#include "xml/frxXML.h"
 
 #include <QBuffer>
 

@@ -2,8 +2,8 @@
 
 #include "app/SettingsStore.h"
 #include "platform/Error.h"
-#include "preview/frxExportPDF.h"
-#include "preview/frxPreviewPages.h"
+#include "export/frxExportPDF.h"
+#include "store/frxPreviewPages.h"
 #include "report/frxClass.h"
 #include "worksheet/Worksheet.h"
 #include "worksheet/WorksheetReport.h"

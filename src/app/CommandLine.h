@@ -3,7 +3,7 @@
 // a PDF file, without a window (`sumdrill --pdf FILE ...`), and a saved prepared report opened
 // in the preview (`sumdrill --open FILE.pgx`). Without arguments the program starts as usual.
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 
 #include <QString>
 #include <QStringList>

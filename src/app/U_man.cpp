@@ -1,6 +1,6 @@
 #include "app/U_man.h"
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
 #include "worksheet/U_Shengcheng.h"

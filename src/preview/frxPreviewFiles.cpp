@@ -3,7 +3,7 @@
 #include "platform/Error.h"
 #include "preview/frxPreview.h"
 #include "preview/frxPreviewForm.h"
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 

@@ -2,7 +2,7 @@
 
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "preview/frxExportPDF.h"
+#include "export/frxExportPDF.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 #include "resources/frxResImages.h"

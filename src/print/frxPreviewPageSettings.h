@@ -3,7 +3,7 @@
 // the display units the report's settings name, and whether the change is meant for all pages.
 // Picking a paper measures it on the current printer, which changes that printer's paper.
 
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 
 #include <QDialog>
 #include <QString>

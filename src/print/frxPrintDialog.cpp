@@ -4,7 +4,7 @@
 #include "platform/Error.h"
 #include "print/frxDialogControls_p.h"
 #include "print/frxPrintDialog_p.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 #include "report/frxClass.h"
 #include "report/frxRuntime.h"
 #include "resources/frxRes.h"

@@ -4,8 +4,8 @@
 
 #include "platform/GbkCodec.h"
 #include "platform/LocaleInfo.h"
-#include "preview/frxXML.h"
-#include "print/frxPrinter.h"
+#include "xml/frxXML.h"
+#include "printers/frxPrinter.h"
 #include "report/frxGraphicUtils.h"
 #include "report/frxRuntime.h"
 #include "resources/frxRes.h"

@@ -8,7 +8,7 @@
 // through report/frxProps), enumerations are Q_ENUMs of the frxClass namespace.
 
 #include "platform/Error.h"
-#include "print/frxPrinterConst.h"
+#include "printers/frxPrinterConst.h"
 #include "report/frxProps.h"
 #include "report/frxRuntime.h"
 #include "report/frxVariables.h"

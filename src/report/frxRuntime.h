@@ -57,7 +57,7 @@ public:
 };
 
 // The abstract prepared pages store. The virtual operations keep the order of the store's
-// operation list (0..36); the concrete store lives with the preview.
+// operation list (0..36); the concrete store is store/frxPreviewPages.
 class TfrxCustomPreviewPages {
 public:
     virtual ~TfrxCustomPreviewPages() = default;

@@ -3,7 +3,7 @@
 // Every draw reseeds from the high-resolution counter; the state is process-wide and
 // single-threaded.
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 
 #include <QByteArray>
 

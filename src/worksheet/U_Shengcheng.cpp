@@ -1,6 +1,6 @@
 #include "worksheet/U_Shengcheng.h"
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "platform/Error.h"
 #include "report/frxClass.h"
 #include "worksheet/WorksheetReport.h"

@@ -2,7 +2,7 @@
 // One sheet of up to 100 problems: every slot's text with and without its answer, the 5 x 22
 // table the worksheet window shows, and the column lines printed on the page.
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 
 #include <QByteArray>
 

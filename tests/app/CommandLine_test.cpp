@@ -5,7 +5,7 @@
 #include "platform/Error.h"
 #include "platform/GbkCodec.h"
 #include "preview/frxPreviewForm.h"
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 #include "report/frxClass.h"
 #include "worksheet/Worksheet.h"
 #include "worksheet/WorksheetReport.h"

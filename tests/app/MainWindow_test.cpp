@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "app/U_man.h"
 #include "platform/Error.h"
 #include "platform/GbkCodec.h"

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "platform/GbkCodec.h"
 #include "worksheet/U_Shengcheng.h"
 

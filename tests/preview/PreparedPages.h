@@ -2,7 +2,7 @@
 // A report like the worksheet's, prepared into its own store for tests of what reads prepared
 // pages (files, find).
 
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 #include "report/frxClass.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 // What start-up installs for the report engine, installed once for this test executable.
 
-#include "preview/frxExportPDF.h"
-#include "preview/frxXMLSerializer.h"
+#include "export/frxExportPDF.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxExpression.h"
 
 void SumdrillTestSetup() {

@@ -1,11 +1,11 @@
-#include "preview/frxExportPDF.h"
-#include "preview/frxExportPDF_p.h"
+#include "export/frxExportPDF.h"
+#include "export/frxExportPDF_p.h"
 
 #include "common/PdfTools.h"
 #include "common/TestSupport.h"
 #include "platform/Error.h"
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 
 #include <QBuffer>

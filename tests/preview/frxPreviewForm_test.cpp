@@ -2,8 +2,8 @@
 
 #include "common/TestSupport.h"
 #include "platform/Error.h"
-#include "preview/frxExportPDF.h"
-#include "preview/frxPreviewPages.h"
+#include "export/frxExportPDF.h"
+#include "store/frxPreviewPages.h"
 #include "preview/frxPreviewFakeStore.h"
 #include "report/frxClass.h"
 #include "resources/frxResImages.h"

@@ -1,11 +1,11 @@
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 
 #include "common/ReadBack.h"
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
 #include "platform/Error.h"
 #include "preview/PreparedPages.h"
-#include "preview/frxXML.h"
+#include "xml/frxXML.h"
 #include "report/frxClass.h"
 
 #include <QBuffer>

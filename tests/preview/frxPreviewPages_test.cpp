@@ -1,8 +1,8 @@
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxGraphicUtils.h"
 #include "report/frxProps.h"

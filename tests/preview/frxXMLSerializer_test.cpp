@@ -1,4 +1,4 @@
-#include "preview/frxXMLSerializer.h"
+#include "store/frxXMLSerializer.h"
 
 #include "common/TestSupport.h"
 #include "report/frxClass.h"

@@ -1,4 +1,4 @@
-#include "preview/frxXML.h"
+#include "xml/frxXML.h"
 
 #include "common/TestSupport.h"
 

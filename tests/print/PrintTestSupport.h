@@ -5,7 +5,7 @@
 #include "platform/Canvas.h"
 #include "platform/PrintServiceRecording.h"
 #include "print/frxPrintJob.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 #include "report/frxClass.h"
 #include "worksheet/WorksheetReport.h"
 

@@ -6,7 +6,7 @@
 #include "PrintTestSupport.h"
 #include "platform/Error.h"
 #include "platform/Profile.h"
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 #include "print/frxPreviewPageSettings.h"
 
 #include <QComboBox>

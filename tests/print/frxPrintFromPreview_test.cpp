@@ -6,7 +6,7 @@
 #include "PrintTestSupport.h"
 #include "preview/frxPreview.h"
 #include "preview/frxPreviewForm.h"
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 #include "print/frxPreviewPageSettings.h"
 #include "print/frxPrintDialog.h"
 #include "print/frxPrintJob.h"

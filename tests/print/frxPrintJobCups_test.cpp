@@ -9,11 +9,11 @@
 #include "platform/CanvasPainter.h"
 #include "platform/Error.h"
 #include "platform/PrintService.h"
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "print/frxPrintDialog.h"
 #include "print/frxPrintJob.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 #include "print/frxProgress.h"
 
 #include <QFontMetricsF>

@@ -8,7 +8,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/PrintService.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

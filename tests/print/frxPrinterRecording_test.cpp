@@ -5,7 +5,7 @@
 
 #include "platform/CanvasPainter.h"
 #include "platform/PrintServiceRecording.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 
 #include <QApplication>
 #include <QComboBox>

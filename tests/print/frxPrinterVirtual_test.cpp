@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include "platform/PrintServiceRecording.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 
 #include <gtest/gtest.h>
 

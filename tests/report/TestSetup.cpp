@@ -1,7 +1,7 @@
 // What start-up installs for the report engine, installed once for this test executable.
 
-#include "preview/frxPreviewPages.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxEngine.h"
 #include "report/frxExpression.h"
 

@@ -1,5 +1,5 @@
 #include "report/frxClass.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 
 #include "TestSupport.h"
 #include "platform/LocaleInfo.h"

@@ -3,7 +3,7 @@
 
 #include "report/frxEngine.h"
 
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 #include "report/frxDataSets.h"
 
 #include "ReadBack.h"

@@ -9,7 +9,7 @@
 
 #include "platform/CanvasRecording.h"
 #include "platform/Error.h"
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 
 #include "TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 #include "worksheet/ProblemGenerator.h"
 #include "worksheet/ProblemGenerator_p.h"
 #include "worksheet/Worksheet.h"

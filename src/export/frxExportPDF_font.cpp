@@ -3,7 +3,7 @@
 // outlines, their locations and metrics, the hinting programs); and the map from each glyph back
 // to the characters it was drawn for.
 
-#include "preview/frxExportPDF_p.h"
+#include "export/frxExportPDF_p.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
-#include "print/frxPrinter.h"
+#include "printers/frxPrinter.h"
 
 #include "platform/PrintService.h"
-#include "print/frxPrinter_p.h"
+#include "printers/frxPrinter_p.h"
 #include "resources/frxRes.h"
 
 #include <QApplication>

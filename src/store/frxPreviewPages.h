@@ -5,7 +5,7 @@
 // memory pressure, finished pages are spilled to a temporary file. Beside the pages the document
 // holds the outline, the anchors and the logical page numbers.
 
-#include "preview/frxXML.h"
+#include "xml/frxXML.h"
 #include "report/frxRuntime.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // whole component trees into XML items. Unknown classes and properties that cannot be set are
 // not fatal: their messages are collected in Errors() and reading goes on.
 
-#include "preview/frxXML.h"
+#include "xml/frxXML.h"
 
 #include <QByteArray>
 #include <QList>

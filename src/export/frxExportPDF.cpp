@@ -1,9 +1,9 @@
-#include "preview/frxExportPDF.h"
+#include "export/frxExportPDF.h"
 
 #include "platform/Error.h"
 #include "platform/PrintService.h"
-#include "preview/frxExportPDF_p.h"
-#include "preview/frxPreviewPages.h"
+#include "export/frxExportPDF_p.h"
+#include "store/frxPreviewPages.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 

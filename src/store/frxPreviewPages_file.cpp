@@ -2,12 +2,12 @@
 // pictures and a few report settings beside the pages. A file is one line: the declaration,
 // then the root element "preparedreport".
 
-#include "preview/frxPreviewPages.h"
+#include "store/frxPreviewPages.h"
 
 #include "platform/Error.h"
 #include "platform/GbkCodec.h"
-#include "preview/frxPreviewPages_p.h"
-#include "preview/frxXMLSerializer.h"
+#include "store/frxPreviewPages_p.h"
+#include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "resources/frxRes.h"
 

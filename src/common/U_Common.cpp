@@ -1,4 +1,4 @@
-#include "app/U_Common.h"
+#include "common/U_Common.h"
 
 namespace U_Common {
 

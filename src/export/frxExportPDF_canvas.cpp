@@ -2,7 +2,7 @@
 // Text is shown glyph by glyph at the positions the caller's advances give, as runs of two-byte
 // codes of the face's subset with the offsets between them in thousandths of the em.
 
-#include "preview/frxExportPDF_p.h"
+#include "export/frxExportPDF_p.h"
 
 #include <QPainterPath>
 

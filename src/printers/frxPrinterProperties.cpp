@@ -1,7 +1,7 @@
 // The printer properties dialog: the settings record of one printer, as a small form.
 
 #include "platform/PrintService.h"
-#include "print/frxPrinter_p.h"
+#include "printers/frxPrinter_p.h"
 #include "resources/frxRes.h"
 
 #include <QComboBox>

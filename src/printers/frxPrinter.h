@@ -4,7 +4,7 @@
 // handed across here is in millimetres; resolutions are in dots per inch.
 
 #include "platform/Error.h"
-#include "print/frxPrinterConst.h"
+#include "printers/frxPrinterConst.h"
 
 #include <QByteArray>
 #include <QList>

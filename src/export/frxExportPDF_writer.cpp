@@ -2,7 +2,7 @@
 // when the page ends, so memory stays flat however many pages a report has; the fonts, the page
 // tree, the document information and the cross-reference table come last.
 
-#include "preview/frxExportPDF_p.h"
+#include "export/frxExportPDF_p.h"
 
 #include <QDateTime>
 #include <QRawFont>

@@ -1,4 +1,4 @@
-#include "preview/frxXMLSerializer.h"
+#include "store/frxXMLSerializer.h"
 
 #include "platform/Error.h"
 #include "platform/GbkCodec.h"

@@ -1,0 +1,36 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a source under SRC includes a header of a library its own library does not link:
+# a unit includes units of its own folder and of the folders below it, never of one above.
+# LAYERS names a file of lines "library=dependency;dependency;..." (every library it links,
+# directly or not), written at configure time from the targets themselves.
+# cmake -DSRC=<src folder> -DLAYERS=<file> -P CheckLayers.cmake
+file(STRINGS "${LAYERS}" lines)
+set(libraries "")
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "^([^=]+)=(.*)$" _ "${line}")
+  set(lib "${CMAKE_MATCH_1}")
+  list(APPEND libraries "${lib}")
+  set(allowed_${lib} "${lib};${CMAKE_MATCH_2}")
+endforeach()
+
+set(faults 0)
+foreach(lib IN LISTS libraries)
+  file(GLOB sources "${SRC}/${lib}/*.h" "${SRC}/${lib}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
+    foreach(include IN LISTS includes)
+      string(REGEX MATCH "\"([^\"/]+)/" _ "${include}")
+      set(folder "${CMAKE_MATCH_1}")
+      if(folder IN_LIST libraries AND NOT folder IN_LIST allowed_${lib})
+        file(RELATIVE_PATH shown "${SRC}" "${source}")
+        message(SEND_ERROR "${shown} (library ${lib}) includes ${folder}/, a library it does not link")
+        math(EXPR faults "${faults} + 1")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults GREATER 0)
+  message(FATAL_ERROR "${faults} include(s) across the layers")
+endif()
+list(LENGTH libraries count)
+message(STATUS "layers: ${count} libraries, every include points down")
