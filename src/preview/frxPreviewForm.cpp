@@ -35,7 +35,7 @@ using namespace frxClass;
 
 namespace {
 
-// Why the buttons of operations still to come are disabled.
+// Why a button that can do nothing in this program is disabled, after its hint.
 QString NotYet(const QString& hint, const char* why) {
     return hint + QStringLiteral(" \u2014 ") + QString::fromUtf8(why);
 }
