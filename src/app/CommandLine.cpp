@@ -10,6 +10,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -439,19 +440,17 @@ std::optional<int> Run(const QStringList& arguments, const QString& settingsFile
     const CommandLineOptions& o = parse.Options;
     // Without a window, what would go to the error box goes to standard error (a box would
     // wait for a press nobody makes).
-    struct Sink {
-        explicit Sink(QTextStream& err) {
-            platform::SetErrorSink([&err](const QString& text) {
-                err << "sumdrill: " << text << '\n';
-                err.flush();
-            });
-        }
-        ~Sink() { platform::SetErrorSink({}); }
-    };
-    std::optional<Sink> sink;
-    if (o.Act == CommandLineOptions::Action::Pdf ||
-        (o.Act == CommandLineOptions::Action::Open && !o.PdfFile.isEmpty()))
-        sink.emplace(err);
+    const bool windowless = o.Act == CommandLineOptions::Action::Pdf ||
+                            (o.Act == CommandLineOptions::Action::Open && !o.PdfFile.isEmpty());
+    if (windowless)
+        platform::SetErrorSink([&err](const QString& text) {
+            err << "sumdrill: " << text << '\n';
+            err.flush();
+        });
+    const auto restore = qScopeGuard([windowless] {
+        if (windowless)
+            platform::SetErrorSink({});
+    });
     switch (o.Act) {
     case CommandLineOptions::Action::Windows:
         return std::nullopt;

@@ -37,10 +37,8 @@ void AddTexts() {
 }
 
 [[noreturn]] void CannotWrite(const QString& fileName, const QString& why) {
-    QString text = frxGet(Q("expCannotWrite"));
-    text.replace(text.indexOf(Q("%s")), 2, QDir::toNativeSeparators(fileName));
-    text.replace(text.indexOf(Q("%s")), 2, why);
-    throw platform::Error(text);
+    throw platform::Error(
+        frxFillIn(frxGet(Q("expCannotWrite")), {QDir::toNativeSeparators(fileName), why}));
 }
 
 // The paper of a prepared page in points, as oriented (a landscape page is wider than high).

@@ -28,6 +28,18 @@ void AppendRect(QByteArray& out, const platform::Rect& r) {
     out += " re";
 }
 
+// A path segment from (x1, y1) to (x2, y2), not yet painted.
+void AppendSegment(QByteArray& out, int x1, int y1, int x2, int y2) {
+    AppendNumber(out, x1);
+    out += ' ';
+    AppendNumber(out, y1);
+    out += " m ";
+    AppendNumber(out, x2);
+    out += ' ';
+    AppendNumber(out, y2);
+    out += " l";
+}
+
 void AppendColor(QByteArray& out, const QColor& c) {
     AppendNumber(out, c.redF());
     out += ' ';
@@ -151,14 +163,8 @@ void Canvas::FillRect(const platform::Rect& r) {
     const bool backward = m_brush.Style == platform::BrushStyle::BDiagonal ||
                           m_brush.Style == platform::BrushStyle::DiagCross;
     auto line = [&](int x1, int y1, int x2, int y2) {
-        AppendNumber(o, x1);
-        o += ' ';
-        AppendNumber(o, y1);
-        o += " m ";
-        AppendNumber(o, x2);
-        o += ' ';
-        AppendNumber(o, y2);
-        o += " l\n";
+        AppendSegment(o, x1, y1, x2, y2);
+        o += '\n';
     };
     if (horizontal)
         for (int y = r.Top - r.Top % step; y < r.Bottom; y += step)
@@ -218,14 +224,8 @@ void Canvas::DrawLine(QPoint from, QPoint to) {
     SetLineWidth(w);
     SetDash(m_pen.Style, w);
     QByteArray& o = Out();
-    AppendNumber(o, x1);
-    o += ' ';
-    AppendNumber(o, y1);
-    o += " m ";
-    AppendNumber(o, x2);
-    o += ' ';
-    AppendNumber(o, y2);
-    o += " l S\n";
+    AppendSegment(o, x1, y1, x2, y2);
+    o += " S\n";
 }
 
 void Canvas::PushClip(const platform::Rect& r) {

@@ -338,18 +338,18 @@ void TfrxPreviewForm::RefreshButtonStates() {
     const bool ready = !Preparing() && m_preview->PageCount() > 0;
     // Operations that come with their own units are installed at start-up; a preview without
     // one (a program or test that installs only part of the engine) keeps its button disabled.
-    const std::pair<QAction*, bool> installed[] = {
+    const std::pair<QAction*, bool> buttons[] = {
         {PrintB, TfrxPreview::PrintAvailable()},
         {OpenB, TfrxPreview::HasHook(TfrxPreview::Hook::Load)},
         {SaveB, TfrxPreview::HasHook(TfrxPreview::Hook::Save)},
+        {ExportB, true},
+        {PdfB, true},
+        {EmailB, true},
         {FindB, TfrxPreview::HasHook(TfrxPreview::Hook::Find)},
         {PageSettingsB, TfrxPreview::HasHook(TfrxPreview::Hook::PageSetup)},
     };
-    for (QAction* a : {PrintB, OpenB, SaveB, ExportB, PdfB, EmailB, FindB, PageSettingsB})
-        SetButtonEnabled(a, ready);
-    for (const auto& [button, present] : installed)
-        if (!present)
-            SetButtonEnabled(button, false);
+    for (const auto& [button, installed] : buttons)
+        SetButtonEnabled(button, ready && installed);
     const TfrxPreviewOptions* o = Report() ? Report()->PreviewOptions() : nullptr;
     SetButtonEnabled(DesignerB, !Preparing() && o && o->AllowEdit());
     // Drill-down groups do not exist in this program's reports.

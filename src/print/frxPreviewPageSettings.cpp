@@ -28,12 +28,28 @@ QString S(const char* s) { return QString::fromUtf8(s); }
 using frxDialogControls::Make;
 using frxDialogControls::MakeLabel;
 
-// The values FormHide reads, all converted before any is stored.
+// The settings the window edits, all converted before any is stored.
 struct PageValues {
     TPrinterOrientation Orientation;
     long double Width, Height;
     int PaperSize;
     long double Left, Right, Top, Bottom;
+
+    static PageValues Of(const TfrxReportPage& p) {
+        return {p.Orientation(), p.PaperWidth(),  p.PaperHeight(), p.PaperSize(),
+                p.LeftMargin(),  p.RightMargin(), p.TopMargin(),   p.BottomMargin()};
+    }
+    // In this order: a paper code after the sizes measures the paper; margins last.
+    void ApplyTo(TfrxReportPage& page) const {
+        page.SetOrientation(Orientation);
+        page.SetPaperWidth(Width);
+        page.SetPaperHeight(Height);
+        page.SetPaperSize(PaperSize);
+        page.SetLeftMargin(Left);
+        page.SetRightMargin(Right);
+        page.SetTopMargin(Top);
+        page.SetBottomMargin(Bottom);
+    }
 };
 
 // The text the size list shows for a paper. Papers of the built-in table have no names (the
@@ -352,16 +368,8 @@ void TfrxPageSettingsForm::FormHide() {
     v.Top = FromDisplayUnits(ParseNumber(MarginTopE->text()));
     v.Bottom = FromDisplayUnits(ParseNumber(MarginBottomE->text()));
 
-    TfrxReportPage& page = *EditedPage;
-    page.SetOrientation(v.Orientation);
-    page.SetPaperWidth(v.Width);
-    page.SetPaperHeight(v.Height);
-    page.SetPaperSize(v.PaperSize);
-    page.SetLeftMargin(v.Left);
-    page.SetRightMargin(v.Right);
-    page.SetTopMargin(v.Top);
-    page.SetBottomMargin(v.Bottom);
-    page.LayOutChildren();
+    v.ApplyTo(*EditedPage);
+    EditedPage->LayOutChildren();
 }
 
 void TfrxPageSettingsForm::keyPressEvent(QKeyEvent* event) {
@@ -375,23 +383,6 @@ void TfrxPageSettingsForm::keyPressEvent(QKeyEvent* event) {
 
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-// The settings the window edits, in the order it sets them (a paper code after the sizes
-// measures the paper; margins last).
-void CopyPageSettings(const TfrxReportPage& from, TfrxReportPage& to) {
-    to.SetOrientation(from.Orientation());
-    to.SetPaperWidth(from.PaperWidth());
-    to.SetPaperHeight(from.PaperHeight());
-    to.SetPaperSize(from.PaperSize());
-    to.SetLeftMargin(from.LeftMargin());
-    to.SetRightMargin(from.RightMargin());
-    to.SetTopMargin(from.TopMargin());
-    to.SetBottomMargin(from.BottomMargin());
-}
-
-} // namespace
-
 bool frxPreviewPageSettings(TfrxReport& report, TfrxCustomPreviewPages& pages, int pageIndex,
                             const TfrxPageSettingsHandOver& preview, QWidget* parent) {
     // The page built here lives in the store's page cache, which a repaint of the preview
@@ -402,7 +393,7 @@ bool frxPreviewPageSettings(TfrxReport& report, TfrxCustomPreviewPages& pages, i
         const TfrxReportPage* page = pages.BuildPage(pageIndex);
         if (!page)
             return false;
-        CopyPageSettings(*page, edited);
+        PageValues::Of(*page).ApplyTo(edited);
     }
 
     TfrxPageSettingsForm form(parent);
@@ -410,11 +401,12 @@ bool frxPreviewPageSettings(TfrxReport& report, TfrxCustomPreviewPages& pages, i
     form.Report = &report;
     if (!form.Execute())
         return false;
+    const PageValues chosen = PageValues::Of(edited);
 
     if (form.AppliesToAllPages()) {
         for (int i = 0; i < report.PagesCount(); ++i)
             if (auto* t = qobject_cast<TfrxReportPage*>(report.Pages(i)))
-                CopyPageSettings(edited, *t);
+                chosen.ApplyTo(*t);
         if (preview.Reprepare)
             preview.Reprepare();
     } else {
@@ -430,7 +422,7 @@ bool frxPreviewPageSettings(TfrxReport& report, TfrxCustomPreviewPages& pages, i
         TfrxReportPage* page = pages.BuildPage(pageIndex);
         if (!page)
             return false;
-        CopyPageSettings(edited, *page);
+        chosen.ApplyTo(*page);
         page->LayOutChildren();
         pages.ReplacePage(pageIndex, page);
     }

@@ -1,6 +1,5 @@
 #include "print/frxPrintJob.h"
 
-#include "platform/Canvas.h"
 #include "platform/Error.h"
 #include "preview/frxPreview.h"
 #include "store/frxPreviewPages.h"
@@ -145,10 +144,9 @@ bool TfrxPrintJob::Print() {
             preview->Freeze();
 
         m_selection.Parse(options.PageNumbers(), m_pages.PageCount());
-        m_pageCount = m_pages.PageCount();
         // A page text that selects nothing ("5-3", "0", a page past the end) would end in no
         // job at all: say so instead of pretending to print.
-        if (!AnyPageSelected())
+        if (!AnyPageSelected(m_pages.PageCount()))
             throw platform::Error(frxFillIn(frxGet(QStringLiteral("prNoPageMatch")),
                                          {options.PageNumbers().trimmed()}));
         m_pages.ClearPageCache();
@@ -253,9 +251,9 @@ bool TfrxPrintJob::Cancelled() const {
     return progress && progress->Terminated();
 }
 
-bool TfrxPrintJob::AnyPageSelected() const {
+bool TfrxPrintJob::AnyPageSelected(int pageCount) const {
     const TfrxPrintOptions& options = *m_report->PrintOptions();
-    for (int pageNo = 1; pageNo <= m_pageCount; ++pageNo) {
+    for (int pageNo = 1; pageNo <= pageCount; ++pageNo) {
         if (!m_selection.All() && !m_selection.Contains(pageNo))
             continue;
         if ((options.PrintPages() == ppOdd && pageNo % 2 == 0) ||
@@ -263,7 +261,7 @@ bool TfrxPrintJob::AnyPageSelected() const {
             continue;
         return true;
     }
-    return m_pageCount == 0; // an empty report has nothing to select from
+    return pageCount == 0; // an empty report has nothing to select from
 }
 
 bool TfrxPrintJob::Selected(int index, bool& stop) {

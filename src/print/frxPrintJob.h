@@ -77,7 +77,7 @@ private:
     // The page filters; `stop` is set when the run was cancelled.
     bool Selected(int index, bool& stop);
     // Whether the page text and the odd/even choice leave any page to print.
-    bool AnyPageSelected() const;
+    bool AnyPageSelected(int pageCount) const;
     PageSetUp SetUpPage(int index);
     void BeginDocumentOnce();
     void Render(int index, long double scaleX, long double scaleY, long double offsetX,

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QLocale>
-#include <QPainter>
 #include <QWidget>
 
 #include <cfenv>

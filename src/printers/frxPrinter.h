@@ -17,8 +17,6 @@
 #include <stdexcept>
 #include <vector>
 
-class QPainter;
-class QPaintDevice;
 class QWidget;
 
 namespace platform {

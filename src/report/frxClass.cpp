@@ -735,6 +735,19 @@ TfrxReportPage::TfrxReportPage(QObject* owner)
 
 TfrxReportPage::~TfrxReportPage() = default;
 
+namespace {
+
+// A picture file's bytes, decoded on first use.
+const QImage& Decoded(const QByteArray& bytes, QImage& image, bool& decoded) {
+    if (!decoded) {
+        decoded = true;
+        image = bytes.isEmpty() ? QImage() : QImage::fromData(bytes);
+    }
+    return image;
+}
+
+} // namespace
+
 void TfrxReportPage::SetBackPicture(const QByteArray& v) {
     m_backPicture = v;
     m_backImage = QImage();
@@ -743,8 +756,13 @@ void TfrxReportPage::SetBackPicture(const QByteArray& v) {
 
 void TfrxReportPage::Assign(const TfrxComponent* source) {
     TfrxPage::Assign(source);
-    if (auto* page = qobject_cast<const TfrxReportPage*>(source))
-        SetBackPicture(page->BackPicture());
+    if (auto* page = qobject_cast<const TfrxReportPage*>(source)) {
+        // A page rebuilt from its source page shares the source's decoded picture: decoded
+        // once, and one image for the PDF writer however many pages show it.
+        m_backPicture = page->m_backPicture;
+        m_backImage = Decoded(page->m_backPicture, page->m_backImage, page->m_backDecoded);
+        m_backDecoded = true;
+    }
 }
 
 void TfrxReportPage::WriteBinaryProperties(QDataStream& out) const {
@@ -771,13 +789,10 @@ bool TfrxReportPage::ReadBinaryProperties(QDataStream& in) {
 void TfrxReportPage::DrawBackground(platform::Canvas* canvas, long double scaleX,
                                     long double scaleY, long double offsetX,
                                     long double offsetY) const {
-    if (!canvas || m_backPicture.isEmpty())
+    if (!canvas)
         return;
-    if (!m_backDecoded) {
-        m_backDecoded = true;
-        m_backImage = QImage::fromData(m_backPicture);
-    }
-    if (m_backImage.isNull())
+    const QImage& image = Decoded(m_backPicture, m_backImage, m_backDecoded);
+    if (image.isNull())
         return;
     const long double left = offsetX + LeftMargin() * fr01cm * scaleX;
     const long double top = offsetY + TopMargin() * fr01cm * scaleY;
@@ -785,7 +800,7 @@ void TfrxReportPage::DrawBackground(platform::Canvas* canvas, long double scaleX
     const long double bottom = offsetY + (PaperHeight() - BottomMargin()) * fr01cm * scaleY;
     canvas->DrawImage(platform::Rect{frxRoundEven(left), frxRoundEven(top), frxRoundEven(right),
                                      frxRoundEven(bottom)},
-                      m_backImage);
+                      image);
 }
 
 TfrxDMPPage::TfrxDMPPage(QObject* owner) : TfrxReportPage(owner) {}

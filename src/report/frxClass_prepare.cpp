@@ -20,13 +20,6 @@ namespace {
 
 QString Q(const char* s) { return QString::fromLatin1(s); }
 
-QString WithArgument(QString text, const QString& arg) {
-    const qsizetype at = text.indexOf(Q("%s"));
-    if (at >= 0)
-        text.replace(at, 2, arg);
-    return text;
-}
-
 } // namespace
 
 TfrxDataSet* TfrxReport::GetDataSet(const QString& userName) {
@@ -57,7 +50,7 @@ bool TfrxReport::Prepare(bool clearLastReport) {
 
     for (const QString& name : std::as_const(m_datasets))
         if (!GetDataSet(name))
-            AddError(WithArgument(frxGet(Q("clDSNotExist")), name));
+            AddError(frxFillIn(frxGet(Q("clDSNotExist")), {name}));
 
     if (m_errors.isEmpty()) {
         // Preparation changes template objects (texts, bounds, the last values of repeated

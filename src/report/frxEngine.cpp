@@ -16,16 +16,7 @@ namespace {
 QString Q(const char* s) { return QString::fromLatin1(s); }
 
 // A message of the table with its "%s" places filled in order.
-QString Message(const char* key, const QStringList& args) {
-    QString text = frxGet(Q(key));
-    for (const QString& a : args) {
-        const qsizetype at = text.indexOf(Q("%s"));
-        if (at < 0)
-            break;
-        text.replace(at, 2, a);
-    }
-    return text;
-}
+QString Message(const char* key, const QStringList& args) { return frxFillIn(frxGet(Q(key)), args); }
 
 // The name an error text starts with.
 QString NameOf(const TfrxComponent* c) {

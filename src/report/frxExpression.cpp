@@ -129,12 +129,7 @@ bool frxPrepareReportScript(TfrxReport* report) {
     e->BindNames();
     TfrxScript& script = e->Script();
     if (!script.Compile(report->ScriptLanguage(), report->ScriptText().join(Q("\r\n")))) {
-        QString text = frxGet(Q("clScrError"));
-        text.replace(text.indexOf(Q("%s")), 2, script.ErrorPos());
-        const qsizetype second = text.indexOf(Q("%s"));
-        if (second >= 0)
-            text.replace(second, 2, script.ErrorMsg());
-        report->AddError(text);
+        report->AddError(frxFillIn(frxGet(Q("clScrError")), {script.ErrorPos(), script.ErrorMsg()}));
         return false;
     }
     return true;

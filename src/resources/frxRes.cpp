@@ -213,7 +213,7 @@ QString frxGet(int id) { return frxResources()->Get(id); }
 
 QString frxGet(const QString& key) { return frxResources()->Get(key); }
 
-QString frxFillIn(QString text, std::initializer_list<QString> values) {
+QString frxFillIn(QString text, const QStringList& values) {
     qsizetype from = 0;
     for (const QString& v : values) {
         const qsizetype at = text.indexOf(QLatin1String("%s"), from);

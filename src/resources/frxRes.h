@@ -3,8 +3,7 @@
 // windows is looked up here by a number (101, 200, ...) or by a key ("clPageOf", "prPrinting").
 
 #include <QHash>
-
-#include <initializer_list>
+#include <QStringList>
 #include <QString>
 
 class TfrxResources {
@@ -38,4 +37,4 @@ TfrxResources* frxResources();
 QString frxGet(int id);
 QString frxGet(const QString& key);
 // A message with its "%s" placeholders filled in order (a placeholder without a value stays).
-QString frxFillIn(QString text, std::initializer_list<QString> values);
+QString frxFillIn(QString text, const QStringList& values);

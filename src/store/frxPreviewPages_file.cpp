@@ -6,6 +6,7 @@
 
 #include "platform/Error.h"
 #include "platform/GbkCodec.h"
+#include "platform/Profile.h"
 #include "store/frxPreviewPages_p.h"
 #include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
@@ -282,24 +283,16 @@ void TfrxPreviewPages::WriteToStream(QIODevice& stream) {
     m_doc.SaveToStream(&stream, ForOtherReaders);
 }
 
-namespace {
-
-// Whether a folder takes new files; one without its owner-write bit counts as read-only even
-// for root, who would pass every access check.
-bool FolderTakesFiles(const QString& fileName) {
-    const QFileInfo folder(QFileInfo(fileName).absolutePath());
-    return folder.isWritable() && (folder.permissions() & QFileDevice::WriteOwner);
-}
-
-} // namespace
-
 void TfrxPreviewPages::WriteToFile(const QString& fileName) {
     // Written beside the target and renamed over it only when complete: a failed save leaves
     // the old file as it was. A writable file in a folder that takes no new files can only be
     // written in place (the one way left; an error is still reported).
     QSaveFile file(fileName);
     const QFileInfo target(fileName);
-    if (target.exists() && target.isWritable() && !FolderTakesFiles(fileName))
+    // A folder without its owner-write bit counts as read-only even for root, as the settings
+    // file's does.
+    if (target.exists() && target.isWritable() &&
+        platform::Profile::IsReadOnly(target.absolutePath()))
         file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         throw TfrxException(QStringLiteral("Cannot create file \"%1\". %2")

@@ -126,18 +126,24 @@ qsizetype FindAttr(QByteArrayView attrs, QByteArrayView name) {
     return -1;
 }
 
-// Whether the text at `d` (n bytes left) is one the reader turns into another character:
-// "&#NNN;" with a byte value, or "&quot;".
-bool StartsReference(const char* d, qsizetype n) {
-    if (QByteArrayView(d, n).startsWith(QByteArrayView("&quot;")))
-        return true;
+// The length of the reference the reader undoes at `d` (n bytes left, d[0] == '&'), with the
+// byte it stands for; 0 when there is none. Only "&quot;" and a decimal byte value "&#NNN;"
+// are references; anything else stays as written.
+qsizetype ReferenceAt(const char* d, qsizetype n, char& byte) {
+    if (QByteArrayView(d, n).startsWith(QByteArrayView("&quot;"))) {
+        byte = '"';
+        return 6;
+    }
     if (n < 4 || d[1] != '#')
-        return false;
+        return 0;
     int value = 0;
     qsizetype k = 2;
     for (; k < n && d[k] >= '0' && d[k] <= '9' && value <= 255; ++k)
         value = value * 10 + (d[k] - '0');
-    return k > 2 && k < n && d[k] == ';' && value <= 255;
+    if (k == 2 || k >= n || d[k] != ';' || value > 255)
+        return 0;
+    byte = char(value);
+    return k + 1;
 }
 
 // End of the value that starts at `valueStart`: the next double quote, or the end of the text.
@@ -191,7 +197,8 @@ QByteArray XmlEscape(const QByteArray& s) {
         }
         // A short text keeps a bare "&", unless it starts what the reader would take for a
         // reference: the text must read back as it was written.
-        if (c == '&' && !isLong && !StartsReference(d + i, n - i)) {
+        char byte = 0;
+        if (c == '&' && !isLong && ReferenceAt(d + i, n - i, byte) == 0) {
             out.append('&');
             continue;
         }
@@ -212,27 +219,14 @@ QByteArray XmlUnescape(const QByteArray& s) {
     out.reserve(n);
     out.append(d, first);
     for (qsizetype i = first; i < n; ++i) {
-        const char c = d[i];
-        if (c == '&' && n - i >= 3 && d[i + 1] == '#') {
-            const qsizetype semi = s.indexOf(';', i + 2);
-            // Only a decimal byte value is a reference; anything else stays as written.
-            if (semi > i + 2) {
-                int value = 0;
-                qsizetype k = i + 2;
-                for (; k < semi && d[k] >= '0' && d[k] <= '9' && value <= 255; ++k)
-                    value = value * 10 + (d[k] - '0');
-                if (k == semi && value <= 255) {
-                    out.append(char(value));
-                    i = semi;
-                    continue;
-                }
-            }
-        } else if (c == '&' && QByteArrayView(d + i + 1, n - i - 1).startsWith("quot;")) {
-            out.append('"');
-            i += 5;
+        char byte = 0;
+        const qsizetype length = d[i] == '&' ? ReferenceAt(d + i, n - i, byte) : 0;
+        if (length > 0) {
+            out.append(byte);
+            i += length - 1;
             continue;
         }
-        out.append(c);
+        out.append(d[i]);
     }
     return out;
 }

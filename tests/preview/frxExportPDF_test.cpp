@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -96,6 +97,14 @@ protected:
     }
 
     QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    // The first page of a written PDF at 96 dpi, as a reader shows it.
+    QImage Rasterised(const QString& pdf) const {
+        const QString prefix = QFileInfo(pdf).path() + QLatin1Char('/') + QFileInfo(pdf).baseName();
+        pdftools::Run(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+                       QStringLiteral("-singlefile"), pdf, prefix});
+        return QImage(prefix + QStringLiteral(".png"));
+    }
 
     bool Export(TfrxPDFExport& filter) { return store.Export(&filter); }
 
@@ -347,11 +356,7 @@ TEST_F(ExportTest, FramesAndFillsLandOnTheirPixels) {
     TfrxPDFExport pdf;
     pdf.FileName = Path("frame.pdf");
     ASSERT_TRUE(Export(pdf));
-    const QString prefix = Path("frame");
-    pdftools::Run(QStringLiteral("pdftoppm"),
-                  {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
-                   QStringLiteral("-singlefile"), pdf.FileName, prefix});
-    const QImage img(prefix + QStringLiteral(".png"));
+    const QImage img = Rasterised(pdf.FileName);
     ASSERT_FALSE(img.isNull());
     auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 100; };
     // The frame runs along the object's edges; the fill inside; nothing outside.
@@ -367,7 +372,8 @@ TEST_F(ExportTest, FramesAndFillsLandOnTheirPixels) {
     EXPECT_FALSE(dark(200, 154));
 }
 
-// The page's background picture fills the printable area in the PDF, under the text.
+// The page's background picture fills the printable area in the PDF; every page shows the one
+// image the file holds.
 TEST_F(ExportTest, TheBackgroundPictureFillsThePrintableArea) {
     TfrxReportPage* a4 = AddPage(210, 297);
     a4->SetLeftMargin(20);
@@ -379,15 +385,24 @@ TEST_F(ExportTest, TheBackgroundPictureFillsThePrintableArea) {
     out.open(QIODevice::WriteOnly);
     ASSERT_TRUE(blue.save(&out, "PNG"));
     a4->SetBackPicture(png);
-    Prepare({{a4, {}}});
+    Prepare({{a4, {}}, {a4, {}}, {a4, {}}});
     TfrxPDFExport pdf;
     pdf.FileName = Path("background.pdf");
     ASSERT_TRUE(Export(pdf));
-    const QString prefix = Path("background");
-    pdftools::Run(QStringLiteral("pdftoppm"),
-                  {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
-                   QStringLiteral("-singlefile"), pdf.FileName, prefix});
-    const QImage img(prefix + QStringLiteral(".png"));
+    // pdfimages lists each use (page, number, type, ..., object): three pages, one object.
+    QSet<QString> objects;
+    int uses = 0;
+    const QString list = pdftools::Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf.FileName});
+    for (const QString& line : list.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList fields = line.simplified().split(QLatin1Char(' '));
+        if (fields.size() > 10 && fields[2] == QLatin1String("image")) {
+            ++uses;
+            objects.insert(fields[10]);
+        }
+    }
+    EXPECT_EQ(uses, 3) << list.toStdString();
+    EXPECT_EQ(objects.size(), 1) << list.toStdString();
+    const QImage img = Rasterised(pdf.FileName);
     ASSERT_FALSE(img.isNull());
     auto isBlue = [&](int x, int y) {
         const QColor c = img.pixelColor(x, y);

@@ -163,28 +163,39 @@ inline void ExpectCaptions(QWidget& window,
 #include <QImage>
 #include <QRectF>
 
-// The bounding box, in mm from the image's corner, of the ink (pixels darker than mid grey)
-// inside `areaMM`; empty when there is none.
-inline QRectF InkBoxMM(const QImage& image, double dpi, const QRectF& areaMM) {
+#include <climits>
+
+// Calls `f(x, y, grey)` for every pixel of `image` inside `areaMM` (mm from its corner).
+template <class F>
+void ForEachPixelMM(const QImage& image, double dpi, const QRectF& areaMM, F f) {
     const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
     const double perMM = dpi / 25.4;
     const int x0 = std::max(0, static_cast<int>(areaMM.left() * perMM));
     const int y0 = std::max(0, static_cast<int>(areaMM.top() * perMM));
     const int x1 = std::min(grey.width(), static_cast<int>(areaMM.right() * perMM));
     const int y1 = std::min(grey.height(), static_cast<int>(areaMM.bottom() * perMM));
-    int left = x1, top = y1, right = -1, bottom = -1;
     for (int y = y0; y < y1; ++y) {
         const uchar* line = grey.constScanLine(y);
         for (int x = x0; x < x1; ++x)
-            if (line[x] < 128) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+            f(x, y, line[x]);
     }
+}
+
+// The bounding box, in mm from the image's corner, of the ink (pixels darker than mid grey)
+// inside `areaMM`; empty when there is none.
+inline QRectF InkBoxMM(const QImage& image, double dpi, const QRectF& areaMM) {
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    ForEachPixelMM(image, dpi, areaMM, [&](int x, int y, uchar grey) {
+        if (grey < 128) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    });
     if (right < 0)
         return {};
+    const double perMM = dpi / 25.4;
     return QRectF(left / perMM, top / perMM, (right + 1 - left) / perMM,
                   (bottom + 1 - top) / perMM);
 }
@@ -192,18 +203,8 @@ inline QRectF InkBoxMM(const QImage& image, double dpi, const QRectF& areaMM) {
 // The ink inside `areaMM`: the sum of every pixel's darkness (0 for white, 1 for black), so a
 // bolder stroke or a heavier grey counts for more.
 inline double InkMM(const QImage& image, double dpi, const QRectF& areaMM) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    const double perMM = dpi / 25.4;
-    const int x0 = std::max(0, static_cast<int>(areaMM.left() * perMM));
-    const int y0 = std::max(0, static_cast<int>(areaMM.top() * perMM));
-    const int x1 = std::min(grey.width(), static_cast<int>(areaMM.right() * perMM));
-    const int y1 = std::min(grey.height(), static_cast<int>(areaMM.bottom() * perMM));
     double ink = 0;
-    for (int y = y0; y < y1; ++y) {
-        const uchar* line = grey.constScanLine(y);
-        for (int x = x0; x < x1; ++x)
-            ink += (255 - line[x]) / 255.0;
-    }
+    ForEachPixelMM(image, dpi, areaMM, [&](int, int, uchar grey) { ink += (255 - grey) / 255.0; });
     return ink;
 }
 
