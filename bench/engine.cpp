@@ -18,6 +18,7 @@
 #include "report/frxExpression.h"
 #include "worksheet/Worksheet.h"
 #include "worksheet/WorksheetReport.h"
+#include "startup/Startup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -90,10 +91,7 @@ double LongReport(int& pages) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     platform::InstallFontSubstitutions();
-    frxInstallXMLSerializer();
-    frxInstallEvaluator();
-    frxInstallPreviewPages();
-    frxInstallEngine();
+    startup::Install(startup::Model);
     try {
         const double worksheet = Worksheet();
         int pages = 0;

@@ -17,6 +17,7 @@
 #include "report/frxDataSets.h"
 #include "report/frxEngine.h"
 #include "report/frxExpression.h"
+#include "startup/Startup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,7 +135,7 @@ LongResult LongReport(const QTemporaryDir& dir) {
     const int count = pages ? pages->PageCount() : 0;
     TfrxPDFExport pdf;
     pdf.FileName = dir.filePath(S("report.pdf"));
-    if (!pages || !pages->Export(&pdf))
+    if (!pages || !pages->Export(pdf))
         throw platform::Error(S("the export did not finish"));
     const double total = t.nsecsElapsed() / 1e6;
     const double cpu = CpuMs() - cpu0;
@@ -155,11 +156,7 @@ LongResult LongReport(const QTemporaryDir& dir) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     platform::InstallFontSubstitutions();
-    frxInstallXMLSerializer();
-    frxInstallEvaluator();
-    frxInstallPreviewPages();
-    frxInstallEngine();
-    frxInstallExportFilters();
+    startup::Install(startup::Model | startup::PdfExport);
     QTemporaryDir dir;
     try {
         // --report-only leaves out the program runs (for profiling the report alone).

@@ -8,6 +8,7 @@
 #include "store/frxPreviewPages.h"
 #include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
+#include "startup/Startup.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -104,7 +105,7 @@ void Prepare(TfrxReport& report, TfrxPreviewPages& store, NoEngine& engine) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     platform::InstallFontSubstitutions();
-    frxInstallXMLSerializer();
+    startup::Install(startup::ObjectFiles);
 
     TfrxReport report;
     TfrxPreviewPages store(&report);

@@ -20,6 +20,7 @@
 #include "report/frxExpression.h"
 #include "worksheet/U_Shengcheng.h"
 #include "worksheet/WorksheetReport.h"
+#include "startup/Startup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -111,14 +112,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sumdrill"));
     platform::InstallFontSubstitutions();
-    frxInstallXMLSerializer();
-    frxInstallEvaluator();
-    frxInstallPreviewPages();
-    frxInstallEngine();
-    frxInstallPreview();
+    startup::Install(startup::Model | startup::PreviewWindow);
     TfrxRuntimeFactory factory = frxRuntimeFactory();
     factory.CreatePreviewPages = [](TfrxReport* r) { return std::make_unique<ProbeStore>(r); };
-    frxSetRuntimeFactory(factory);
+    platform::Registry::Install(factory);
     g_clock.start();
 
     // 1 and 2: the worksheet window's button.

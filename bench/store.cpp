@@ -13,6 +13,7 @@
 #include "store/frxPreviewPages.h"
 #include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
+#include "startup/Startup.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -72,7 +73,7 @@ struct Figures {
 };
 
 Figures RunMode(bool fileCache) {
-    frxInstallXMLSerializer();
+    startup::Install(startup::ObjectFiles);
     QTemporaryDir tempDir;
     TfrxReport report;
     report.EngineOptions()->SetUseFileCache(fileCache);

@@ -5,6 +5,7 @@
 #include "xml/frxXML.h"
 #include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
+#include "startup/Startup.h"
 
 #include <QBuffer>
 
@@ -94,7 +95,7 @@ double TreeLoadMs(int count) {
 } // namespace
 
 int main() {
-    frxInstallXMLSerializer();
+    startup::Install(startup::ObjectFiles);
     const double load1k = TreeLoadMs(1000), load10k = TreeLoadMs(10000);
     std::printf("tree load: 1,000 objects %.1f ms, 10,000 objects %.1f ms (x%.1f for 10x the "
                 "objects)\n", load1k, load10k, load10k / load1k);

@@ -7,6 +7,7 @@
 #include "store/frxPreviewPages.h"
 #include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
+#include "startup/Startup.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static auto* app = new QGuiApplication(*argc, *argv);
     (void)app;
-    frxInstallXMLSerializer();
+    startup::Install(startup::ObjectFiles);
     return 0;
 }
 

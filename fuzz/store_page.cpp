@@ -12,6 +12,7 @@
 #include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
 #include "report/frxProps.h"
+#include "startup/Startup.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QGuiApplication app(*argc, *argv);
     platform::InstallFontSubstitutions();
-    frxInstallXMLSerializer();
+    startup::Install(startup::ObjectFiles);
     return 0;
 }
 

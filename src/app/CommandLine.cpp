@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "platform/Error.h"
+#include "platform/Registry.h"
 #include "export/frxExportPDF.h"
 #include "store/frxPreviewPages.h"
 #include "report/frxClass.h"
@@ -10,7 +11,6 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QScopeGuard>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -389,7 +389,7 @@ void WriteWorksheetsPdf(const CommandLineOptions& options,
     TfrxPDFExport pdf;
     pdf.FileName = options.PdfFile;
     pdf.Title = U("数学运算练习");
-    if (!pages->Export(&pdf))
+    if (!pages->Export(pdf))
         throw platform::Error(U("the export was cancelled"));
     if (drawn)
         *drawn = std::move(sheets);
@@ -423,7 +423,7 @@ void OpenPreparedReport(const CommandLineOptions& options) {
     }
     TfrxPDFExport pdf;
     pdf.FileName = options.PdfFile;
-    if (!pages->Export(&pdf))
+    if (!pages->Export(pdf))
         throw platform::Error(U("the export was cancelled"));
 }
 
@@ -442,15 +442,12 @@ std::optional<int> Run(const QStringList& arguments, const QString& settingsFile
     // wait for a press nobody makes).
     const bool windowless = o.Act == CommandLineOptions::Action::Pdf ||
                             (o.Act == CommandLineOptions::Action::Open && !o.PdfFile.isEmpty());
+    platform::RegistryScope restore;
     if (windowless)
-        platform::SetErrorSink([&err](const QString& text) {
+        platform::Registry::Install(platform::ErrorSink([&err](const QString& text) {
             err << "sumdrill: " << text << '\n';
             err.flush();
-        });
-    const auto restore = qScopeGuard([windowless] {
-        if (windowless)
-            platform::SetErrorSink({});
-    });
+        }));
     switch (o.Act) {
     case CommandLineOptions::Action::Windows:
         return std::nullopt;

@@ -7,16 +7,7 @@
 #include "app/U_man.h"
 #include "platform/Error.h"
 #include "platform/Fonts.h"
-#include "export/frxExportPDF.h"
-#include "preview/frxPreviewFiles.h"
-#include "preview/frxPreviewForm.h"
-#include "store/frxPreviewPages.h"
-#include "preview/frxSearchDialog.h"
-#include "store/frxXMLSerializer.h"
-#include "print/frxPrintJob.h"
-#include "print/frxProgress.h"
-#include "report/frxEngine.h"
-#include "report/frxExpression.h"
+#include "startup/Startup.h"
 #include "worksheet/U_Shengcheng.h"
 
 #include <QApplication>
@@ -33,17 +24,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Sumdrill"));
     Q_INIT_RESOURCE(app);
     platform::InstallFontSubstitutions();
-    frxInstallXMLSerializer(); // reports save and load their objects through it
-    frxInstallEvaluator();     // expressions and scripts of report objects
-    frxInstallPreviewPages();  // reports keep their prepared pages in the store
-    frxInstallEngine();        // and prepare them with the engine
-    frxInstallProgress();      // long report operations show the progress window
-    frxInstallPrintJob();      // the prepared pages store prints through the print job
-    frxInstallExportFilters(); // the preview's Export menu and the command line write PDF
-    frxInstallPdfPrinting();   // printed documents are written by the same PDF writer
-    frxInstallPreview();       // reports show their prepared pages in the preview window
-    frxInstallSearch();        // the preview's Find and F3
-    frxInstallPreviewFiles();  // the preview's Save and Open of prepared report files
+    startup::Install(); // the whole report engine, on the desktop's printers
 
     {
         QTextStream out(stdout), err(stderr);

@@ -189,18 +189,13 @@ private:
 
 } // namespace
 
-void frxInstallPdfPrinting() {
-    platform::SetPdfDocumentFactory([](QIODevice* out, const QString& title) {
-        return std::unique_ptr<platform::PdfDocument>(new PrintedDocument(out, title));
-    });
+std::unique_ptr<platform::PdfDocument> frxCreatePrintedDocument(QIODevice* out,
+                                                                const QString& title) {
+    return std::make_unique<PrintedDocument>(out, title);
 }
 
-void frxInstallExportFilters() {
-    AddTexts();
-    frxSetExportHandler([](TfrxPreviewPages& pages, void* filter) {
-        auto* f = static_cast<TfrxCustomExportFilter*>(filter);
-        return f ? f->Export(pages) : false;
-    });
+bool frxExportPreviewPages(TfrxPreviewPages& pages, TfrxCustomExportFilter& filter) {
+    return filter.Export(pages);
 }
 
 bool frxHasPDFExport() { return frxHasExportHandler(); }

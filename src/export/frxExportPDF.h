@@ -7,10 +7,15 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QIODevice;
 class TfrxPreviewPages;
+namespace platform {
+class PdfDocument;
+}
 
-// What the store's Export(filter) expects behind its filter pointer.
+// What the store's Export(filter) hands its pages to.
 class TfrxCustomExportFilter {
 public:
     virtual ~TfrxCustomExportFilter() = default;
@@ -50,11 +55,11 @@ public:
     std::function<bool(int pageNo)> OnProgress;
 };
 
-// Registers the export handler with the store (start-up and tests call this once): the
-// store's Export(filter) then runs `filter`, a TfrxCustomExportFilter*.
-void frxInstallExportFilters();
-// Makes the printing service write its documents with this PDF writer (start-up and the print
-// tests call this once), so paper shows what the export shows.
-void frxInstallPdfPrinting();
+// The store's export handler: runs the filter on the pages.
+bool frxExportPreviewPages(TfrxPreviewPages& pages, TfrxCustomExportFilter& filter);
+// A printed document written with this PDF writer (the printing service's PdfDocumentFactory),
+// so paper shows what the export shows.
+std::unique_ptr<platform::PdfDocument> frxCreatePrintedDocument(QIODevice* out,
+                                                                const QString& title);
 // Whether a PDF filter is installed (the preview window shows its Export and PDF buttons).
 bool frxHasPDFExport();

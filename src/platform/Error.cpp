@@ -1,13 +1,11 @@
 #include "platform/Error.h"
 
+#include "platform/Registry.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 namespace platform {
-
-namespace {
-std::function<void(const QString&)> g_sink;
-}
 
 QString MessageOf(const std::exception& e) {
     if (const auto* own = dynamic_cast<const Error*>(&e))
@@ -23,8 +21,8 @@ QString ErrorBoxText(const QString& message) {
 
 void ShowErrorBox(const QString& message) {
     const QString text = ErrorBoxText(message);
-    if (g_sink) {
-        g_sink(text);
+    if (const std::shared_ptr<ErrorSink> sink = Registry::Shared<ErrorSink>(); sink && *sink) {
+        (*sink)(text);
         return;
     }
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
@@ -50,7 +48,5 @@ bool Guarded(const std::function<void()>& handler) noexcept {
     }
     return false;
 }
-
-void SetErrorSink(std::function<void(const QString&)> sink) { g_sink = std::move(sink); }
 
 } // namespace platform

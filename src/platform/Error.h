@@ -38,8 +38,8 @@ void ShowErrorBox(const QString& message);
 // remaining steps are skipped. Returns whether the handler finished.
 bool Guarded(const std::function<void()>& handler) noexcept;
 
-// Where errors go instead of the box, for tests that drive many handlers; an empty function
-// restores the box.
-void SetErrorSink(std::function<void(const QString& boxText)> sink);
+// Where errors go instead of the box when installed as a service (the command line's standard
+// error, tests that drive many handlers); none or an empty one: the box.
+using ErrorSink = std::function<void(const QString& boxText)>;
 
 } // namespace platform

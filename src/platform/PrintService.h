@@ -134,9 +134,8 @@ public:
 };
 using PdfDocumentFactory =
     std::function<std::unique_ptr<PdfDocument>(QIODevice* out, const QString& title)>;
-// Installs the writer printed documents are made with; without one, documents cannot begin.
-void SetPdfDocumentFactory(PdfDocumentFactory factory);
-const PdfDocumentFactory& PdfDocumentMaker();
+// The writer printed documents are made with is installed as a service (Registry); without
+// one, documents cannot begin.
 
 // The service of this desktop: CUPS.
 std::shared_ptr<PrintService> SystemPrintService();

@@ -11,6 +11,7 @@
 #include "platform/PrintService.h"
 
 #include "platform/Canvas.h"
+#include "platform/Registry.h"
 
 #include <QFile>
 #include <QHash>
@@ -36,16 +37,6 @@ namespace platform {
 PrintDevice::~PrintDevice() = default;
 PrintService::~PrintService() = default;
 PdfDocument::~PdfDocument() = default;
-
-namespace {
-PdfDocumentFactory& Factory() {
-    static PdfDocumentFactory factory;
-    return factory;
-}
-} // namespace
-
-void SetPdfDocumentFactory(PdfDocumentFactory factory) { Factory() = std::move(factory); }
-const PdfDocumentFactory& PdfDocumentMaker() { return Factory(); }
 
 namespace {
 
@@ -149,7 +140,8 @@ public:
         m_title = title;
         m_outputFile = outputFile;
         m_lastError.clear();
-        if (!PdfDocumentMaker()) {
+        const PdfDocumentFactory* makeDocument = Registry::Find<PdfDocumentFactory>();
+        if (!makeDocument || !*makeDocument) {
             m_lastError = QStringLiteral("no PDF writer is installed");
             return false;
         }
@@ -175,7 +167,7 @@ public:
             }
             m_file = m_outFile.get();
         }
-        m_pdf = PdfDocumentMaker()(m_file, title);
+        m_pdf = (*makeDocument)(m_file, title);
         m_sheets = 0;
         m_media.clear();
         return m_pdf != nullptr;

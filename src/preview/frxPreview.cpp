@@ -4,7 +4,9 @@
 #include "platform/CanvasRecording.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/Registry.h"
 #include "report/frxClass.h"
+#include "store/frxPreviewPages.h"
 #include "resources/frxRes.h"
 #include "resources/frxResImages.h"
 
@@ -44,13 +46,6 @@ constexpr int kTopRole = Qt::UserRole + 1;
 int ScrollBarExtent(const QWidget* w) {
     return w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
 }
-
-std::array<TfrxPreview::HookFunction, 5>& Hooks() {
-    static std::array<TfrxPreview::HookFunction, 5> hooks;
-    return hooks;
-}
-
-bool g_printAvailable = false;
 
 // Flat scroll bars for the page areas: a plain groove, a plain handle and small arrows. They
 // are repainted on every scroll step, and the desktop style's shaded bars cost more to draw than
@@ -1047,23 +1042,35 @@ void TfrxPreview::HideMessagePanel() { m_messagePanel->hide(); }
 
 // --- operations of other units ---
 
-void TfrxPreview::InstallHook(Hook hook, HookFunction function) {
-    Hooks()[static_cast<std::size_t>(hook)] = std::move(function);
-}
-
-bool TfrxPreview::HasHook(Hook hook) {
-    return static_cast<bool>(Hooks()[static_cast<std::size_t>(hook)]);
-}
-
-void TfrxPreview::SetPrintAvailable(bool available) { g_printAvailable = available; }
-bool TfrxPreview::PrintAvailable() { return g_printAvailable; }
-
 namespace {
+// The installed operation, held while it runs; null when none is installed.
+std::shared_ptr<const TfrxPreviewOperation> OperationOf(TfrxPreview::Hook hook) {
+    const std::shared_ptr<TfrxPreviewOperations> all =
+        platform::Registry::Shared<TfrxPreviewOperations>();
+    if (!all)
+        return nullptr;
+    const TfrxPreviewOperation* operation = nullptr;
+    switch (hook) {
+    case TfrxPreview::Hook::Save: operation = &all->Save; break;
+    case TfrxPreview::Hook::Load: operation = &all->Load; break;
+    case TfrxPreview::Hook::Find: operation = &all->Find; break;
+    case TfrxPreview::Hook::FindNext: operation = &all->FindNext; break;
+    case TfrxPreview::Hook::PageSetup: operation = &all->PageSetup; break;
+    }
+    if (!operation || !*operation)
+        return nullptr;
+    return std::shared_ptr<const TfrxPreviewOperation>(all, operation);
+}
+
 void RunHook(TfrxPreview* preview, TfrxPreview::Hook hook) {
-    if (const auto& f = Hooks()[static_cast<std::size_t>(hook)])
-        f(preview);
+    if (const std::shared_ptr<const TfrxPreviewOperation> f = OperationOf(hook))
+        (*f)(preview);
 }
 } // namespace
+
+bool TfrxPreview::HasHook(Hook hook) { return OperationOf(hook) != nullptr; }
+
+bool TfrxPreview::PrintAvailable() { return frxHasPrintHandler(); }
 
 void TfrxPreview::Print() {
     if (m_busy || !m_pages || PageCount() == 0)
@@ -1098,8 +1105,8 @@ void TfrxPreview::PageSetupDlg() {
         RunHook(this, Hook::PageSetup);
 }
 
-bool TfrxPreview::Export(void* filter) {
-    if (m_busy || !m_pages || PageCount() == 0 || !filter)
+bool TfrxPreview::Export(TfrxCustomExportFilter& filter) {
+    if (m_busy || !m_pages || PageCount() == 0)
         return false;
     return m_pages->Export(filter);
 }

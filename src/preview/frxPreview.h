@@ -174,6 +174,17 @@ public:
     virtual void CloseWindow() = 0;
 };
 
+// The preview's operations that units above it fill in (files, search, page settings), installed
+// at start-up as one service; an operation left empty is unavailable.
+using TfrxPreviewOperation = std::function<void(TfrxPreview*)>;
+struct TfrxPreviewOperations {
+    TfrxPreviewOperation Save;
+    TfrxPreviewOperation Load;
+    TfrxPreviewOperation Find;
+    TfrxPreviewOperation FindNext;
+    TfrxPreviewOperation PageSetup;
+};
+
 class TfrxPreview : public TfrxCustomPreview, public TfrxPreviewLink {
     Q_OBJECT
 public:
@@ -245,8 +256,8 @@ public:
     void Clear();
 
     // Operations of the tool bar. Each is ignored while preparing. Print, Save, Open, Find and
-    // Page settings are filled in by their own units through the hooks below; without a hook
-    // installed the operation is unavailable (HasHook false) and does nothing.
+    // Page settings are filled in by their own units (TfrxPreviewOperations, the store's print
+    // handler); without one installed the operation is unavailable and does nothing.
     void Print();
     void SaveToFile();
     void LoadFromFile();
@@ -255,16 +266,14 @@ public:
     void PageSetupDlg();
     // Edit: no page designer is part of this program, so the page never changes.
     void Edit();
-    // Hands the pages to an export filter (a TfrxCustomExportFilter) through the store; false
-    // when nothing was written or the control is busy.
-    bool Export(void* filter);
+    // Hands the pages to an export filter through the store; false when nothing was written
+    // or the control is busy.
+    bool Export(TfrxCustomExportFilter& filter);
 
     enum class Hook { Save, Load, Find, FindNext, PageSetup };
-    using HookFunction = std::function<void(TfrxPreview*)>;
-    static void InstallHook(Hook hook, HookFunction function);
+    // Whether that operation is installed.
     static bool HasHook(Hook hook);
     // Whether Print can reach a printer (a print handler is installed with the store).
-    static void SetPrintAvailable(bool available);
     static bool PrintAvailable();
 
     // The hidden panel that shows a message (saving, loading), optionally with Cancel.

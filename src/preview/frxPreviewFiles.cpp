@@ -1,6 +1,7 @@
 #include "preview/frxPreviewFiles.h"
 
 #include "platform/Error.h"
+#include "platform/Registry.h"
 #include "preview/frxPreview.h"
 #include "preview/frxPreviewForm.h"
 #include "store/frxPreviewPages.h"
@@ -16,17 +17,17 @@ namespace {
 
 QString Filter() { return frxGet(QStringLiteral("clPGXfiles")) + QStringLiteral(" (*.pgx)"); }
 
-TfrxFileNameAsker g_save, g_open;
-
 QString AskSave(TfrxPreview* parent, const QString& filter) {
-    if (g_save)
-        return g_save(parent, filter);
+    if (const TfrxFileDialogs* dialogs = platform::Registry::Find<TfrxFileDialogs>();
+        dialogs && dialogs->Save)
+        return dialogs->Save(parent, filter);
     return QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
 }
 
 QString AskOpen(TfrxPreview* parent, const QString& filter) {
-    if (g_open)
-        return g_open(parent, filter);
+    if (const TfrxFileDialogs* dialogs = platform::Registry::Find<TfrxFileDialogs>();
+        dialogs && dialogs->Open)
+        return dialogs->Open(parent, filter);
     return QFileDialog::getOpenFileName(parent, QString(), QString(), filter, nullptr,
                                         QFileDialog::ReadOnly);
 }
@@ -57,11 +58,6 @@ QString frxPgxFileName(const QString& chosen) {
         base.truncate(dot);
     const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));
     return chosen.left(slash + 1) + base + QStringLiteral(".pgx");
-}
-
-void frxSetFileDialogs(TfrxFileNameAsker save, TfrxFileNameAsker open) {
-    g_save = std::move(save);
-    g_open = std::move(open);
 }
 
 void frxSaveToFile(TfrxPreview* preview) {
@@ -134,11 +130,4 @@ void frxLoadFromFile(TfrxPreview* preview, const QString& fileName) {
         form->setWindowTitle(name.isEmpty() ? frxGet(100) : name);
     }
     ShowLoadErrors(errors);
-}
-
-void frxInstallPreviewFiles() {
-    TfrxPreview::InstallHook(TfrxPreview::Hook::Save,
-                             [](TfrxPreview* p) { frxSaveToFile(p); });
-    TfrxPreview::InstallHook(TfrxPreview::Hook::Load,
-                             [](TfrxPreview* p) { frxLoadFromFile(p); });
 }

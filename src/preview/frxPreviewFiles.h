@@ -20,9 +20,9 @@ void frxLoadFromFile(TfrxPreview* preview);
 void frxLoadFromFile(TfrxPreview* preview, const QString& fileName);
 
 // The file dialogs: (parent, filter) -> chosen name, empty when cancelled. Qt's file dialogs
-// unless replaced (tests answer them); empty functions bring Qt's back.
+// unless others are installed as a service (tests answer them); an empty function: Qt's.
 using TfrxFileNameAsker = std::function<QString(TfrxPreview* parent, const QString& filter)>;
-void frxSetFileDialogs(TfrxFileNameAsker save, TfrxFileNameAsker open);
-
-// Hands Save and Open to every preview control (called at start-up).
-void frxInstallPreviewFiles();
+struct TfrxFileDialogs {
+    TfrxFileNameAsker Save;
+    TfrxFileNameAsker Open;
+};

@@ -471,7 +471,7 @@ void TfrxPreviewForm::ExportPdf() {
     if (QFileInfo(file).suffix().isEmpty())
         file += QLatin1Char('.') + filter.DefaultExt();
     filter.FileName = file;
-    m_preview->Export(&filter);
+    m_preview->Export(filter);
 }
 
 void TfrxPreviewForm::CollapseAllClick() { m_preview->Reprepare(); }
@@ -599,10 +599,4 @@ void frxShowPreview(TfrxReport* report) {
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->show();
     }
-}
-
-void frxInstallPreview() {
-    TfrxRuntimeFactory factory = frxRuntimeFactory();
-    factory.ShowPreview = [](TfrxReport* report) { frxShowPreview(report); };
-    frxSetRuntimeFactory(factory);
 }

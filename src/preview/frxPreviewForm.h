@@ -1,6 +1,6 @@
 #pragma once
 // The preview window: a tool bar, the preview control and a two-panel status bar. The report
-// opens it (frxInstallPreview hands the report the way to) and prepares itself inside it.
+// opens it (frxShowPreview, the way start-up hands the report) and prepares itself inside it.
 
 #include "preview/frxPreview.h"
 
@@ -146,8 +146,6 @@ private:
     QHash<QAction*, QString> m_unavailable;
 };
 
-// Lets reports open their preview in a TfrxPreviewForm (the run-time factory's ShowPreview).
-void frxInstallPreview();
-// What ShowPreview does: binds an application's own preview control, or opens the window
-// (modal by default: returns when it is closed).
+// The run-time factory's ShowPreview: binds an application's own preview control, or opens a
+// TfrxPreviewForm (modal by default: returns when it is closed).
 void frxShowPreview(TfrxReport* report);

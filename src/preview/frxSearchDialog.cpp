@@ -148,8 +148,3 @@ void frxFind(TfrxPreview* preview) {
 }
 
 void frxFindNext(TfrxPreview* preview) { Search(preview); }
-
-void frxInstallSearch() {
-    TfrxPreview::InstallHook(TfrxPreview::Hook::Find, frxFind);
-    TfrxPreview::InstallHook(TfrxPreview::Hook::FindNext, frxFindNext);
-}

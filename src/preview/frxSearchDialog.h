@@ -42,5 +42,3 @@ protected:
 void frxFind(TfrxPreview* preview);
 // Find next (F3): the same search again, after the last hit.
 void frxFindNext(TfrxPreview* preview);
-// Hands Find and Find next to every preview control (called at start-up).
-void frxInstallSearch();

@@ -544,29 +544,24 @@ bool frxPrintPreviewPages(TfrxPreviewPages& pages) {
     return job.Print();
 }
 
-void frxInstallPrintJob() {
-    frxSetPrintHandler(&frxPrintPreviewPages);
-    TfrxPreview::SetPrintAvailable(true);
-    TfrxPreview::InstallHook(TfrxPreview::Hook::PageSetup, [](TfrxPreview* preview) {
-        TfrxReport* report = preview->Report();
-        TfrxCustomPreviewPages* pages = preview->PreviewPages();
-        if (!report || !pages || preview->PageNo() < 1)
-            return;
-        QPointer<TfrxPreview> guarded(preview);
-        TfrxPageSettingsHandOver handOver;
-        handOver.Freeze = [guarded] {
-            if (guarded)
-                guarded->Freeze();
-        };
-        handOver.Thaw = [guarded] {
-            if (guarded)
-                guarded->Thaw();
-        };
-        handOver.Reprepare = [guarded] {
-            if (guarded)
-                guarded->Reprepare();
-        };
-        frxPreviewPageSettings(*report, *pages, preview->PageNo() - 1, handOver,
-                               preview->window());
-    });
+void frxPageSetup(TfrxPreview* preview) {
+    TfrxReport* report = preview->Report();
+    TfrxCustomPreviewPages* pages = preview->PreviewPages();
+    if (!report || !pages || preview->PageNo() < 1)
+        return;
+    QPointer<TfrxPreview> guarded(preview);
+    TfrxPageSettingsHandOver handOver;
+    handOver.Freeze = [guarded] {
+        if (guarded)
+            guarded->Freeze();
+    };
+    handOver.Thaw = [guarded] {
+        if (guarded)
+            guarded->Thaw();
+    };
+    handOver.Reprepare = [guarded] {
+        if (guarded)
+            guarded->Reprepare();
+    };
+    frxPreviewPageSettings(*report, *pages, preview->PageNo() - 1, handOver, preview->window());
 }

@@ -11,6 +11,7 @@
 #include <functional>
 
 class TfrxCustomPrinter;
+class TfrxPreview;
 class TfrxPreviewPages;
 class TfrxReport;
 class TfrxReportPage;
@@ -106,6 +107,8 @@ private:
 };
 
 // The print operation of the prepared pages store: a print job over the store's report and
-// pages. Start-up installs it as the store's print handler with frxInstallPrintJob.
+// pages. Start-up installs it as the store's print handler.
 bool frxPrintPreviewPages(TfrxPreviewPages& pages);
-void frxInstallPrintJob();
+// The preview's Page settings: the page settings window on the shown page, the report prepared
+// again after OK.
+void frxPageSetup(TfrxPreview* preview);

@@ -165,12 +165,8 @@ bool TfrxProgress::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frxInstallProgress() {
-    TfrxRuntimeFactory factory = frxRuntimeFactory();
-    factory.CreateProgress = [](TfrxReport*) -> std::unique_ptr<TfrxProgressSink> {
-        auto window = std::make_unique<TfrxProgress>();
-        window->ShowProgressWindow(0, QString(), false, true);
-        return window;
-    };
-    frxSetRuntimeFactory(factory);
+std::unique_ptr<TfrxProgressSink> frxCreateProgress(TfrxReport*) {
+    auto window = std::make_unique<TfrxProgress>();
+    window->ShowProgressWindow(0, QString(), false, true);
+    return window;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The small borderless window that shows what a long report operation is doing ("Printing page
 // 5") and offers Cancel. The report creates one per progress start through the run-time
-// factory (frxInstallProgress) and frees it at the stop; while it shows, the window that was
+// factory (frxCreateProgress) and frees it at the stop; while it shows, the window that was
 // active is disabled.
 
 #include "report/frxRuntime.h"
@@ -70,6 +70,5 @@ private:
     QPoint m_dragOffset;
 };
 
-// Hands the progress window to the run-time factory (CreateProgress), keeping the factory's
-// other parts. Called once at start-up; the tests call it too.
-void frxInstallProgress();
+// The progress window of a report, shown at once (the run-time factory's CreateProgress).
+std::unique_ptr<TfrxProgressSink> frxCreateProgress(TfrxReport* report);

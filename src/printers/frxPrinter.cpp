@@ -1,6 +1,7 @@
 #include "printers/frxPrinter.h"
 
 #include "platform/PrintService.h"
+#include "platform/Registry.h"
 #include "printers/frxPrinter_p.h"
 #include "resources/frxRes.h"
 
@@ -451,16 +452,21 @@ std::unique_ptr<TfrxPrinters>& GlobalPrinters() {
     static std::unique_ptr<TfrxPrinters> list;
     return list;
 }
-std::shared_ptr<platform::PrintService>& GlobalService() {
-    static std::shared_ptr<platform::PrintService> service;
-    return service;
+// The print service the list was made from, as the registry stamped it.
+std::uint64_t& ListStamp() {
+    static std::uint64_t stamp = 0;
+    return stamp;
 }
 } // namespace
 
 TfrxPrinters* frxPrinters() {
     std::unique_ptr<TfrxPrinters>& list = GlobalPrinters();
+    const std::uint64_t stamp = platform::Registry::Stamp<platform::PrintService>();
+    if (list && ListStamp() != stamp)
+        list.reset();
     if (!list) {
-        list = std::make_unique<TfrxPrinters>(GlobalService());
+        list = std::make_unique<TfrxPrinters>(platform::Registry::Shared<platform::PrintService>());
+        ListStamp() = stamp;
         // The printers hold print devices of the GUI library; they must go while the
         // application object still exists, not among the static destructors after it.
         static bool cleanupRegistered = false;
@@ -470,9 +476,4 @@ TfrxPrinters* frxPrinters() {
         }
     }
     return list.get();
-}
-
-void frxSetPrintService(std::shared_ptr<platform::PrintService> service) {
-    GlobalPrinters().reset();
-    GlobalService() = std::move(service);
 }

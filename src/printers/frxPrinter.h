@@ -263,9 +263,7 @@ private:
     bool m_hasPhysicalPrinters = false;
 };
 
-// The process-wide printer list, created and filled on first use.
+// The process-wide printer list, filled on first use from the installed print service (none:
+// the desktop's), and again whenever another is installed (tests print on a recording one).
 TfrxPrinters* frxPrinters();
 inline TfrxPrinters* PrinterList() { return frxPrinters(); }
-// Frees the process-wide list; the next frxPrinters() builds one over `service` (null: the
-// desktop's service). Lets tests print on the recording service.
-void frxSetPrintService(std::shared_ptr<platform::PrintService> service);

@@ -4,6 +4,7 @@
 
 #include "platform/GbkCodec.h"
 #include "platform/LocaleInfo.h"
+#include "platform/Registry.h"
 #include "xml/frxXML.h"
 #include "printers/frxPrinter.h"
 #include "report/frxGraphicUtils.h"
@@ -46,8 +47,6 @@ int MulDiv(int a, int b, int c) {
 long double RoundTo8(long double v) {
     return std::nearbyint(v * 100000000.0L) / 100000000.0L;
 }
-
-TfrxComponentStreamer* g_streamer = nullptr;
 
 } // namespace
 
@@ -140,11 +139,11 @@ TfrxHighlight::TfrxHighlight(QObject* owner)
 TfrxHighlight::~TfrxHighlight() = default;
 
 // ---------------------------------------------------------------------------------------------
-// Streamer hook
+// The object serializer
 
-void frxSetComponentStreamer(TfrxComponentStreamer* streamer) { g_streamer = streamer; }
-
-TfrxComponentStreamer* frxComponentStreamer() { return g_streamer; }
+TfrxComponentStreamer* frxComponentStreamer() {
+    return platform::Registry::Find<TfrxComponentStreamer>();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TfrxComponent
@@ -503,17 +502,23 @@ void TfrxComponent::CopyWithChildren(const TfrxComponent* source, const CopyFilt
     }
 }
 
-void TfrxComponent::LoadFromStream(QIODevice& stream) {
-    if (!g_streamer)
+namespace {
+TfrxComponentStreamer& Streamer() {
+    TfrxComponentStreamer* streamer = frxComponentStreamer();
+    if (!streamer)
         throw TfrxException(QStringLiteral("No object serializer is installed"));
+    return *streamer;
+}
+} // namespace
+
+void TfrxComponent::LoadFromStream(QIODevice& stream) {
+    TfrxComponentStreamer& streamer = Streamer();
     Clear();
-    g_streamer->Load(*this, stream);
+    streamer.Load(*this, stream);
 }
 
 void TfrxComponent::SaveToStream(QIODevice& stream, bool saveChildren) const {
-    if (!g_streamer)
-        throw TfrxException(QStringLiteral("No object serializer is installed"));
-    g_streamer->Save(*this, stream, saveChildren);
+    Streamer().Save(*this, stream, saveChildren);
 }
 
 bool TfrxComponent::Publishes(const char*) const { return true; }

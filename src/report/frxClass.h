@@ -339,15 +339,15 @@ struct TfrxRect {
     long double Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
-// The object serializer sits above the object model and hands itself in here, so that
-// components can save and load themselves without the model depending on it.
+// The object serializer sits above the object model; start-up installs it as a service, so
+// that components can save and load themselves without the model depending on it.
 class TfrxComponentStreamer {
 public:
     virtual ~TfrxComponentStreamer() = default;
     virtual void Save(const TfrxComponent& component, QIODevice& stream, bool saveChildren) = 0;
     virtual void Load(TfrxComponent& component, QIODevice& stream) = 0;
 };
-void frxSetComponentStreamer(TfrxComponentStreamer* streamer);
+// Null when none is installed.
 TfrxComponentStreamer* frxComponentStreamer();
 
 // Any node of the report tree. The tree (Objects, Parent) is this class's own list; the QObject
@@ -482,7 +482,7 @@ public:
     void CopyWithChildren(const TfrxComponent* source, const CopyFilter& filter = {},
                           QHash<const TfrxComponent*, TfrxComponent*>* map = nullptr);
 
-    // Through the object serializer (frxSetComponentStreamer); raises when none is installed.
+    // Through the object serializer (the installed TfrxComponentStreamer); raises when none is installed.
     virtual void LoadFromStream(QIODevice& stream);
     virtual void SaveToStream(QIODevice& stream, bool saveChildren = true) const;
 

@@ -872,10 +872,6 @@ void TfrxEngine::SyncValues() {
 
 #include "frxEngine.moc"
 
-void frxInstallEngine() {
-    TfrxRuntimeFactory factory = frxRuntimeFactory();
-    factory.CreateEngine = [](TfrxReport* report) -> std::unique_ptr<TfrxCustomEngine> {
-        return std::make_unique<TfrxEngine>(report);
-    };
-    frxSetRuntimeFactory(factory);
+std::unique_ptr<TfrxCustomEngine> frxCreateEngine(TfrxReport* report) {
+    return std::make_unique<TfrxEngine>(report);
 }

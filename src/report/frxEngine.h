@@ -145,6 +145,5 @@ private:
     std::vector<std::pair<QString, QPointer<TfrxDataSet>>> m_dataSetsByName; // name as written
 };
 
-// Hands the engine to the run-time factory (CreateEngine), keeping the factory's other parts.
-// Called once at start-up; the tests call it too.
-void frxInstallEngine();
+// The engine of a report (the run-time factory's CreateEngine).
+std::unique_ptr<TfrxCustomEngine> frxCreateEngine(TfrxReport* report);

@@ -571,7 +571,4 @@ public:
 
 } // namespace
 
-void frxInstallEvaluator() {
-    static Evaluator evaluator;
-    frxSetEvaluator(&evaluator);
-}
+std::shared_ptr<TfrxEvaluator> frxCreateEvaluator() { return std::make_shared<Evaluator>(); }

@@ -120,5 +120,5 @@ bool frxSubstitute(QString& s, const QString& delimiters,
 
 } // namespace frx
 
-// Installs the evaluator the object model calls for Calc, scripts and text substitution.
-void frxInstallEvaluator();
+// The evaluator the object model calls for Calc, scripts and text substitution.
+std::shared_ptr<TfrxEvaluator> frxCreateEvaluator();

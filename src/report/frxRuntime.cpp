@@ -1,25 +1,20 @@
 #include "report/frxRuntime.h"
 
 #include "platform/Error.h"
+#include "platform/Registry.h"
 #include "report/frxGraphicUtils.h"
 
-namespace {
-
-TfrxRuntimeFactory g_factory;
-TfrxEvaluator* g_evaluator = nullptr;
-
-} // namespace
-
-void frxSetRuntimeFactory(const TfrxRuntimeFactory& factory) { g_factory = factory; }
-
-const TfrxRuntimeFactory& frxRuntimeFactory() { return g_factory; }
-
-void frxSetEvaluator(TfrxEvaluator* evaluator) { g_evaluator = evaluator; }
+const TfrxRuntimeFactory& frxRuntimeFactory() {
+    static const TfrxRuntimeFactory none;
+    const TfrxRuntimeFactory* factory = platform::Registry::Find<TfrxRuntimeFactory>();
+    return factory ? *factory : none;
+}
 
 TfrxEvaluator& frxEvaluator() {
-    if (!g_evaluator)
+    TfrxEvaluator* evaluator = platform::Registry::Find<TfrxEvaluator>();
+    if (!evaluator)
         throw platform::Error(QStringLiteral("No expression evaluator is installed"));
-    return *g_evaluator;
+    return *evaluator;
 }
 
 TfrxReportRuntime::TfrxReportRuntime(TfrxReport* report) : m_report(report) {}
@@ -43,13 +38,13 @@ TfrxDrawText* TfrxReportRuntime::DrawText() {
 }
 
 TfrxCustomPreviewPages* TfrxReportRuntime::PreviewPages() {
-    if (!m_pages && g_factory.CreatePreviewPages)
-        m_pages = g_factory.CreatePreviewPages(m_report);
+    if (const TfrxRuntimeFactory& factory = frxRuntimeFactory(); !m_pages && factory.CreatePreviewPages)
+        m_pages = factory.CreatePreviewPages(m_report);
     return m_pages.get();
 }
 
 TfrxCustomEngine* TfrxReportRuntime::Engine() {
-    if (!m_engine && g_factory.CreateEngine)
-        m_engine = g_factory.CreateEngine(m_report);
+    if (const TfrxRuntimeFactory& factory = frxRuntimeFactory(); !m_engine && factory.CreateEngine)
+        m_engine = factory.CreateEngine(m_report);
     return m_engine.get();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // What a report needs while it runs, declared below the units that implement it: the prepared
 // pages store, its outline, the preparation engine, and the links up to a preview control and a
-// progress window. The report owns one TfrxReportRuntime; the implementations are handed in at
-// start-up through frxSetRuntimeFactory, as the object serializer is.
+// progress window. The report owns one TfrxReportRuntime; start-up installs the implementations
+// as services (platform/Registry), as it does the object serializer.
 
 #include "report/frxVariant.h"
 
@@ -27,6 +27,7 @@ class TfrxFormat;
 class TfrxScript;
 class TfrxDrawText;
 class TfrxXMLItem;
+class TfrxCustomExportFilter; // a filter of the export library
 namespace platform {
 class Canvas;
 }
@@ -107,7 +108,7 @@ public:
     // False when nothing was printed (no print handler installed, cancelled, failed).
     virtual bool Print() = 0;                                                       // 35
     // False when nothing was exported (no filter handler installed, cancelled, failed).
-    virtual bool Export(void* filter) = 0;                                          // 36
+    virtual bool Export(TfrxCustomExportFilter& filter) = 0;                                          // 36
 
     virtual TfrxCustomOutline* Outline() = 0;
 
@@ -205,7 +206,7 @@ public:
 
 // The evaluation members of the model (a report's Calc and script, a view's data step, a text
 // object's substitution and formats), implemented by the expression evaluator and installed at
-// start-up with frxSetEvaluator, so the model does not depend on the evaluator.
+// start-up as a service, so the model does not depend on the evaluator.
 class TfrxEvaluator {
 public:
     virtual ~TfrxEvaluator() = default;
@@ -219,8 +220,7 @@ public:
     virtual QString FormatValue(const TfrxCustomMemoView* memo, const Variant& value,
                                 const TfrxFormat* format) = 0;
 };
-void frxSetEvaluator(TfrxEvaluator* evaluator);
-// Raises when none is installed.
+// The installed evaluator; raises when none is installed.
 TfrxEvaluator& frxEvaluator();
 
 // Per-report state of the evaluator (script program, expression cache, engine values); the
@@ -258,7 +258,7 @@ private:
     std::unique_ptr<TfrxCustomEngine> m_engine;
 };
 
-// Start-up hands in the implementations.
+// What makes a report's run-time parts, installed at start-up as one service.
 struct TfrxRuntimeFactory {
     std::function<std::unique_ptr<TfrxCustomPreviewPages>(TfrxReport*)> CreatePreviewPages;
     std::function<std::unique_ptr<TfrxCustomEngine>(TfrxReport*)> CreateEngine;
@@ -268,5 +268,5 @@ struct TfrxRuntimeFactory {
     // report's PreviewOptions.
     std::function<void(TfrxReport*)> ShowPreview;
 };
-void frxSetRuntimeFactory(const TfrxRuntimeFactory& factory);
+// The installed factory; one that makes nothing when none is.
 const TfrxRuntimeFactory& frxRuntimeFactory();

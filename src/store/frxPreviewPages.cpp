@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/GbkCodec.h"
 #include "platform/LocaleInfo.h"
+#include "platform/Registry.h"
 #include "store/frxPreviewPages_p.h"
 #include "store/frxXMLSerializer.h"
 #include "report/frxClass.h"
@@ -113,16 +114,6 @@ bool IsDrillDownHeader(const TfrxComponent* c) {
     return IsOfClass(c, "TfrxGroupHeader") && c->property("DrillDown").toBool();
 }
 
-TfrxPrintHandler& PrintHandler() {
-    static TfrxPrintHandler handler;
-    return handler;
-}
-
-TfrxExportHandler& ExportHandler() {
-    static TfrxExportHandler handler;
-    return handler;
-}
-
 } // namespace
 
 bool frxIsPictureView(const TfrxComponent* obj) {
@@ -138,10 +129,14 @@ bool frxIsOpenableLink(const QUrl& url) {
                              scheme == QLatin1String("mailto"));
 }
 
-void frxSetPrintHandler(TfrxPrintHandler handler) { PrintHandler() = std::move(handler); }
-void frxSetExportHandler(TfrxExportHandler handler) { ExportHandler() = std::move(handler); }
-bool frxHasPrintHandler() { return static_cast<bool>(PrintHandler()); }
-bool frxHasExportHandler() { return static_cast<bool>(ExportHandler()); }
+bool frxHasPrintHandler() {
+    const TfrxPrintHandler* handler = platform::Registry::Find<TfrxPrintHandler>();
+    return handler && *handler;
+}
+bool frxHasExportHandler() {
+    const TfrxExportHandler* handler = platform::Registry::Find<TfrxExportHandler>();
+    return handler && *handler;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Dictionary
@@ -1332,23 +1327,21 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
     }
 }
 
-void frxInstallPreviewPages() {
-    TfrxRuntimeFactory factory = frxRuntimeFactory();
-    factory.CreatePreviewPages = [](TfrxReport* report) {
-        return std::make_unique<TfrxPreviewPages>(report);
-    };
-    frxSetRuntimeFactory(factory);
+std::unique_ptr<TfrxCustomPreviewPages> frxCreatePreviewPages(TfrxReport* report) {
+    return std::make_unique<TfrxPreviewPages>(report);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Printing and exporting
 
 bool TfrxPreviewPages::Print() {
-    const TfrxPrintHandler& handler = PrintHandler();
-    return handler ? handler(*this) : false;
+    // Held while it runs: the handler may be replaced meanwhile.
+    const std::shared_ptr<TfrxPrintHandler> handler = platform::Registry::Shared<TfrxPrintHandler>();
+    return handler && *handler ? (*handler)(*this) : false;
 }
 
-bool TfrxPreviewPages::Export(void* filter) {
-    const TfrxExportHandler& handler = ExportHandler();
-    return handler ? handler(*this, filter) : false;
+bool TfrxPreviewPages::Export(TfrxCustomExportFilter& filter) {
+    const std::shared_ptr<TfrxExportHandler> handler =
+        platform::Registry::Shared<TfrxExportHandler>();
+    return handler && *handler ? (*handler)(*this, filter) : false;
 }

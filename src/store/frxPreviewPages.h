@@ -145,9 +145,9 @@ public:
     void WriteToStream(QIODevice& stream) override;
     bool ReadFromFile(const QString& fileName, bool mustExist = false) override;
     void WriteToFile(const QString& fileName) override;
-    // Through the handlers installed at start-up (frxSetPrintHandler, frxSetExportHandler).
+    // Through the handlers installed at start-up (TfrxPrintHandler, TfrxExportHandler).
     bool Print() override;
-    bool Export(void* filter) override;
+    bool Export(TfrxCustomExportFilter& filter) override;
 
     TfrxOutline* Outline() override { return &m_outline; }
     void AddAnchor(const QString& text) override;
@@ -261,16 +261,14 @@ private:
     QHash<QString, QByteArray> m_aliasBytes;
 };
 
-// Makes reports create this store (TfrxReport::Runtime().PreviewPages()); start-up calls it,
-// and tests do.
-void frxInstallPreviewPages();
+// The store of a report (the run-time factory's CreatePreviewPages).
+std::unique_ptr<TfrxCustomPreviewPages> frxCreatePreviewPages(TfrxReport* report);
 
-// Printing and exporting are done above the store (the print job, export filters); they hand
-// themselves in at start-up. Without a handler Print and Export return false: nothing was done.
+// Printing and exporting are done above the store (the print job, export filters); start-up
+// installs them as services. Without a handler Print and Export return false: nothing was done.
 using TfrxPrintHandler = std::function<bool(TfrxPreviewPages& pages)>;
-using TfrxExportHandler = std::function<bool(TfrxPreviewPages& pages, void* filter)>;
-void frxSetPrintHandler(TfrxPrintHandler handler);
-void frxSetExportHandler(TfrxExportHandler handler);
+using TfrxExportHandler =
+    std::function<bool(TfrxPreviewPages& pages, TfrxCustomExportFilter& filter)>;
 // Whether printing can work (a preview disables its Print button otherwise).
 bool frxHasPrintHandler();
 bool frxHasExportHandler();

@@ -655,7 +655,6 @@ public:
 };
 } // namespace
 
-void frxInstallXMLSerializer() {
-    static XMLStreamer streamer;
-    frxSetComponentStreamer(&streamer);
+std::shared_ptr<TfrxComponentStreamer> frxCreateXMLStreamer() {
+    return std::make_shared<XMLStreamer>();
 }

@@ -13,10 +13,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QIODevice;
 class QObject;
 class TfrxComponent;
+class TfrxComponentStreamer;
 
 class TfrxXMLSerializer {
 public:
@@ -83,6 +85,6 @@ private:
     QList<FixUp> m_fixUps;
 };
 
-// Makes components save and load themselves (TfrxComponent::SaveToStream, LoadFromStream)
-// through this serializer. Called once at start-up; the tests call it too.
-void frxInstallXMLSerializer();
+// What components save and load themselves with (TfrxComponent::SaveToStream, LoadFromStream):
+// this serializer, installed at start-up as the object streamer.
+std::shared_ptr<TfrxComponentStreamer> frxCreateXMLStreamer();

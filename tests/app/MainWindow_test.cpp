@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "EngineParts.h"
 
 #include "common/U_Common.h"
 #include "app/U_man.h"
@@ -31,15 +32,6 @@ QByteArray Line(const char* key, const char* value) {
 }
 
 QString U(const char* s) { return QString::fromUtf8(s); }
-
-// Collects what would have gone to the error box.
-struct ErrorSink {
-    QStringList texts;
-    ErrorSink() {
-        platform::SetErrorSink([this](const QString& t) { texts << t; });
-    }
-    ~ErrorSink() { platform::SetErrorSink({}); }
-};
 
 // Picks an item as the user does: the change handler runs.
 void Choose(QComboBox* list, int index) {
@@ -228,7 +220,7 @@ TEST_F(MainWindow, ListWithoutSelectionFailsAfterWritingTheKeys) {
     Create();
     EXPECT_EQ(form->CB_Tishu->currentIndex(), -1);
     EXPECT_EQ(form->CB_Tixing->currentIndex(), -1);
-    ErrorSink errors;
+    CollectedErrors errors;
     form->B_Shengcheng->click();
     EXPECT_EQ(errors.texts, QStringList{U("'' is not a valid integer value.")});
     EXPECT_FALSE(sheet->isVisible());

@@ -4,6 +4,7 @@
 // images are written there for a look.
 
 #include "TestSupport.h"
+#include "EngineParts.h"
 #include "ReadBack.h"
 #include "WorksheetPreview.h"
 #include "common/PdfTools.h"
@@ -71,23 +72,14 @@ int InkedWidth(const platform::CanvasRecord& r) {
 
 class PrintPreview : public ::testing::Test {
 protected:
+    CollectedErrors boxes;
+    QStringList& errors = boxes.texts;
     Tfrm_Shengcheng window;
-    QStringList errors;
 
     void SetUp() override {
-        platform::SetErrorSink([this](const QString& text) { errors << text; });
-        WorksheetSettings& s = U_Common::Settings();
-        s = WorksheetSettings{};
-        s.ProblemCount = 100;
-        s.ResultLimit = 100;
-        s.Operand1Limit = 50;
-        s.Operand2Limit = 50;
-        s.ProblemType = 7;
-        s.DecimalPlaces = 2;
-        s.ShowAnswers = true;
+        StartWorksheetSettings(100, 7, 2).ShowAnswers = true;
         window.frxReport1()->PreviewOptions()->SetMaximized(false);
     }
-    void TearDown() override { platform::SetErrorSink({}); }
 
     // Shows the worksheet window; `beforePress` runs in it, then "打印预览" is pressed and
     // `inPreview` runs once the preview shows a prepared page; then both windows close.

@@ -1,18 +1,5 @@
-// What start-up installs for the report engine, installed once for this test executable.
+// The engine parts this executable's tests meet, installed as start-up installs them.
 
-#include "export/frxExportPDF.h"
-#include "preview/frxPreviewForm.h"
-#include "store/frxPreviewPages.h"
-#include "store/frxXMLSerializer.h"
-#include "report/frxEngine.h"
-#include "report/frxExpression.h"
+#include "EngineParts.h"
 
-void SumdrillTestSetup() {
-    frxInstallXMLSerializer();
-    frxInstallEvaluator();
-    frxInstallPreviewPages();
-    frxInstallEngine();
-    frxInstallExportFilters();
-    frxInstallPreview();
-    frxInstallPdfPrinting();
-}
+static ::testing::Environment* const engine = AddEngineParts(startup::Model | startup::PdfExport | startup::PreviewWindow | startup::PdfPrinting);

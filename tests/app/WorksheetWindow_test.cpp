@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WorksheetPreview.h"
 
 #include "common/U_Common.h"
 #include "platform/GbkCodec.h"
@@ -20,14 +21,7 @@ protected:
     Tfrm_Shengcheng window;
 
     void SetUp() override {
-        WorksheetSettings& s = U_Common::Settings();
-        s = WorksheetSettings{};
-        s.ProblemCount = 10;
-        s.ResultLimit = 100;
-        s.Operand1Limit = 50;
-        s.Operand2Limit = 50;
-        s.ProblemType = 7;
-        s.DecimalPlaces = 2;
+        StartWorksheetSettings(10, 7, 2);
     }
     // One modal showing, during which `during` runs.
     void ShowOnce(const std::function<void()>& during = {}) {

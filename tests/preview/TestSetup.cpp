@@ -1,11 +1,5 @@
-// What start-up installs for the report engine, installed once for this test executable.
+// The engine parts this executable's tests meet, installed as start-up installs them.
 
-#include "export/frxExportPDF.h"
-#include "store/frxXMLSerializer.h"
-#include "report/frxExpression.h"
+#include "EngineParts.h"
 
-void SumdrillTestSetup() {
-    frxInstallXMLSerializer();
-    frxInstallEvaluator();
-    frxInstallExportFilters();
-}
+static ::testing::Environment* const engine = AddEngineParts(startup::ObjectFiles | startup::Expressions | startup::PdfExport);

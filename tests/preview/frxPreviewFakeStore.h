@@ -139,11 +139,11 @@ public:
         ++prints;
         return true;
     }
-    bool Export(void* filter) override {
-        exported.push_back(filter);
+    bool Export(TfrxCustomExportFilter& filter) override {
+        exported.push_back(&filter);
         return true;
     }
-    std::vector<void*> exported;
+    std::vector<TfrxCustomExportFilter*> exported;
     TfrxCustomOutline* Outline() override { return &outline; }
     void AddAnchor(const QString&) override {}
     int GetAnchorPage(const QString&) override { return 1; }

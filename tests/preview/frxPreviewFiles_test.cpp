@@ -1,4 +1,5 @@
 #include "preview/frxPreviewFiles.h"
+#include "EngineParts.h"
 
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
@@ -33,8 +34,7 @@ QStringList RecordedText(TfrxPreviewPages& store, int index) {
 class PreviewFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        frxInstallPreviewFiles();
-        frxSetFileDialogs(
+        platform::Registry::Install(TfrxFileDialogs{
             [this](TfrxPreview*, const QString& filter) {
                 filters << filter;
                 return saveAnswer;
@@ -42,12 +42,12 @@ protected:
             [this](TfrxPreview*, const QString& filter) {
                 filters << filter;
                 return openAnswer;
-            });
-        platform::SetErrorSink([this](const QString& text) {
+            }});
+        platform::Registry::Install(platform::ErrorSink([this](const QString& text) {
             errors << text;
             thawedAtError << (!form->Preview()->Frozen() &&
                               !form->Preview()->MessagePanel()->isVisible());
-        });
+        }));
         shown.report.PreviewOptions()->SetMaximized(false);
         shown.report.PreviewOptions()->SetButtons(TfrxPreviewButtons(frxDefaultPreviewButtons));
         form = std::make_unique<TfrxPreviewForm>();
@@ -58,11 +58,10 @@ protected:
         form->InitFromOptions();
         QApplication::processEvents();
     }
-    void TearDown() override {
-        form.reset();
-        platform::SetErrorSink({});
-        frxSetFileDialogs({}, {}); // Qt's own dialogs again
-    }
+    void TearDown() override { form.reset(); }
+
+    // Save and Open installed; the dialogs, errors and the rest put back after the test.
+    startup::EngineScope files{startup::PreviewFiles};
     void Key(int key, Qt::KeyboardModifiers modifiers) {
         QKeyEvent e(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(form->Preview(), &e);

@@ -1,4 +1,5 @@
 #include "preview/frxPreviewForm.h"
+#include "EngineParts.h"
 
 #include "common/TestSupport.h"
 #include "platform/Error.h"
@@ -31,26 +32,16 @@ protected:
     FakeStore store{3};
     TfrxReport report;
     std::unique_ptr<TfrxPreviewForm> form;
-    QStringList errors;
+    CollectedErrors boxes;
+    QStringList& errors = boxes.texts;
 
     void SetUp() override {
-        platform::SetErrorSink([this](const QString& text) { errors << text; });
         report.PreviewOptions()->SetMaximized(false);
-        // The operations of other units start uninstalled here; the PDF filter installed.
-        ClearHooks();
-        frxInstallExportFilters();
+        // The operations of other units are not installed here (the executable installs the PDF
+        // filter, not printing, files or search).
+        ASSERT_EQ(platform::Registry::Find<TfrxPreviewOperations>(), nullptr);
     }
-    void TearDown() override {
-        form.reset();
-        platform::SetErrorSink({});
-        ClearHooks();
-    }
-    static void ClearHooks() {
-        using H = TfrxPreview::Hook;
-        for (auto hook : {H::Save, H::Load, H::Find, H::FindNext, H::PageSetup})
-            TfrxPreview::InstallHook(hook, {});
-        TfrxPreview::SetPrintAvailable(false);
-    }
+    void TearDown() override { form.reset(); }
     void Open(TfrxPreviewButtons buttons = TfrxPreviewButtons(frxDefaultPreviewButtons)) {
         report.PreviewOptions()->SetButtons(buttons);
         form = std::make_unique<TfrxPreviewForm>();
@@ -122,9 +113,11 @@ TEST_F(PreviewForm, ToolBarOfTheProgramsReport) {
 }
 
 TEST_F(PreviewForm, NoExportButtonsWithoutAnExportFilter) {
-    frxSetExportHandler({});
-    Open();
-    frxInstallExportFilters();
+    {
+        platform::RegistryScope services;
+        platform::Registry::Remove<TfrxExportHandler>();
+        Open();
+    }
     const QStringList layout = ToolBarLayout();
     EXPECT_FALSE(layout.contains(QStringLiteral("Export"))) << "even with pbExport";
     EXPECT_FALSE(layout.contains(QStringLiteral("Export to PDF")));
@@ -142,7 +135,7 @@ TEST_F(PreviewForm, PdfButtonHandsTheChosenFileToTheFilter) {
     };
     form->PdfB->trigger();
     ASSERT_EQ(store.exported.size(), 1u);
-    auto* filter = static_cast<TfrxCustomExportFilter*>(store.exported[0]);
+    TfrxCustomExportFilter* filter = store.exported[0];
     EXPECT_EQ(askedFilter, TfrxPDFExport().FileFilter());
     EXPECT_EQ(filter->FileName, QStringLiteral("/tmp/worksheet.pdf")) << "the extension is added";
     // Cancelling the file dialog exports nothing.
@@ -275,7 +268,10 @@ TEST_F(PreviewForm, ButtonsOfOperationsNotInstalledAreDisabledWithTheirOwnHints)
     EXPECT_FALSE(form->FindB->isEnabled());
 
     int finds = 0;
-    TfrxPreview::InstallHook(TfrxPreview::Hook::Find, [&](TfrxPreview*) { ++finds; });
+    platform::RegistryScope services;
+    TfrxPreviewOperations operations;
+    operations.Find = [&](TfrxPreview*) { ++finds; };
+    platform::Registry::Install(operations);
     form->RefreshButtonStates();
     EXPECT_TRUE(form->FindB->isEnabled());
     EXPECT_EQ(form->FindB->toolTip(), QStringLiteral("Find"));

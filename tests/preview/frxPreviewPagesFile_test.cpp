@@ -1,4 +1,5 @@
 #include "store/frxPreviewPages.h"
+#include "EngineParts.h"
 
 #include "common/ReadBack.h"
 #include "common/TestSupport.h"
@@ -495,8 +496,8 @@ TEST(PreparedReportFile, OnlyWebAndMailLinksGoToTheDesktop) {
 // A temporary folder that cannot be used while pages are painted: the pages stay in memory and
 // the user is told once (the paint event must not raise).
 TEST(PreparedReportFile, AnUnusableTemporaryFolderKeepsThePagesInMemory) {
-    QStringList told;
-    platform::SetErrorSink([&](const QString& text) { told << text; });
+    CollectedErrors boxes;
+    const QStringList& told = boxes.texts;
     const QString noFolder = QStringLiteral("/nonexistent-sumdrill-temp");
     Prepared p(60);
     p.report.EngineOptions()->SetUseFileCache(true);
@@ -506,7 +507,6 @@ TEST(PreparedReportFile, AnUnusableTemporaryFolderKeepsThePagesInMemory) {
     for (int i = 0; i < 60; ++i) // the paint path: pages built one after another, evicting
         ASSERT_NE(p.store.BuildPage(i), nullptr) << i;
     QCoreApplication::processEvents();
-    platform::SetErrorSink({});
     ASSERT_EQ(told.size(), 1) << told.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(told[0].startsWith(QStringLiteral("Cannot create a temporary file in ") + noFolder))
         << told[0].toStdString();

@@ -1,4 +1,6 @@
 #include "store/frxPreviewPages.h"
+#include "EngineParts.h"
+#include "export/frxExportPDF.h"
 
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
@@ -96,7 +98,6 @@ QStringList ChildNames(const TfrxXMLItem* item) {
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        frxInstallXMLSerializer();
         page = new TfrxReportPage(&report);
         page->SetName(QStringLiteral("Page1"));
         engine.FinalPass = true;
@@ -336,7 +337,6 @@ TEST(StoreDelta, EveryDeltaAttributeSurvivesAppendAndRebuild) {
         cases.push_back({n, [=](TfrxMemoView& m) { line(m, i).SetWidth(3); }, {}});
     }
 
-    frxInstallXMLSerializer();
     for (const Case& c : cases) {
         TfrxReport report;
         auto* page = new TfrxReportPage(&report);
@@ -722,8 +722,8 @@ TEST_F(StoreTest, ASpillThatCannotWriteSaysWhereAndKeepsThePages) {
     const QString missing = QDir::tempPath() + QStringLiteral("/sumdrill-no-such-dir/sub");
     report.EngineOptions()->SetTempDir(missing);
     AddMemo(QStringLiteral("Memo1"), 0, 0, 10, 10, QStringLiteral("a"));
-    QStringList told;
-    platform::SetErrorSink([&](const QString& text) { told << text; });
+    CollectedErrors boxes;
+    const QStringList& told = boxes.texts;
     Register();
     // Preparation goes on to the end: the pages stay in memory, and the user hears it once.
     for (int p = 0; p < 6; ++p) {
@@ -732,7 +732,6 @@ TEST_F(StoreTest, ASpillThatCannotWriteSaysWhereAndKeepsThePages) {
     }
     Finish();
     QCoreApplication::processEvents();
-    platform::SetErrorSink({});
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].contains(QDir::toNativeSeparators(missing))) << told[0].toStdString();
     ASSERT_EQ(store.PageCount(), 6);
@@ -1307,7 +1306,7 @@ TEST_F(HitTestTest, MirroredMarginsMoveTheObjectsOfOddPages) {
 }
 
 TEST(StoreFactory, ReportsMakeThisStoreOnceInstalled) {
-    frxInstallPreviewPages();
+    startup::EngineScope installed{startup::PreparedPages};
     TfrxReport report;
     auto* pages = dynamic_cast<TfrxPreviewPages*>(report.Runtime().PreviewPages());
     ASSERT_TRUE(pages);
@@ -1365,21 +1364,28 @@ TEST_F(StoreTest, PicturesAreCachedAndRefilledOnRebuild) {
 }
 
 TEST_F(StoreTest, PrintAndExportNeedTheirHandlers) {
+    platform::RegistryScope services;
+    platform::Registry::Remove<TfrxExportHandler>();
+    TfrxPDFExport filter;
     EXPECT_FALSE(frxHasPrintHandler());
     EXPECT_FALSE(store.Print());
-    EXPECT_FALSE(store.Export(nullptr));
+    EXPECT_FALSE(store.Export(filter));
     int printed = 0;
-    frxSetPrintHandler([&](TfrxPreviewPages& pages) {
+    platform::Registry::Install(TfrxPrintHandler([&](TfrxPreviewPages& pages) {
         printed = pages.PageCount() + 1;
         return true;
-    });
-    frxSetExportHandler([](TfrxPreviewPages&, void* filter) { return filter != nullptr; });
+    }));
+    TfrxCustomExportFilter* handed = nullptr;
+    platform::Registry::Install(
+        TfrxExportHandler([&](TfrxPreviewPages&, TfrxCustomExportFilter& f) {
+            handed = &f;
+            return true;
+        }));
     EXPECT_TRUE(store.Print());
     EXPECT_EQ(printed, 1);
-    int filter = 0;
-    EXPECT_TRUE(store.Export(&filter));
-    frxSetPrintHandler({});
-    frxSetExportHandler({});
+    EXPECT_TRUE(store.Export(filter));
+    EXPECT_EQ(handed, &filter);
+    platform::Registry::Remove<TfrxPrintHandler>();
     EXPECT_FALSE(store.Print());
 }
 

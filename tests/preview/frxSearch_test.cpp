@@ -1,4 +1,5 @@
 #include "preview/frxSearch.h"
+#include "EngineParts.h"
 
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
@@ -167,8 +168,9 @@ namespace {
 
 class FindInPreview : public ::testing::Test {
 protected:
+    startup::EngineScope search{startup::Search};
+
     void SetUp() override {
-        frxInstallSearch();
         frxSearchState() = TfrxSearchState();
         preview.SetReport(&prepared.report);
         preview.SetPreviewPages(&prepared.store);

@@ -156,12 +156,7 @@ QStringList ReadFromBytes(TfrxComponent* c, const QByteArray& bytes) {
     return s.Errors();
 }
 
-class Serializer : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        frxInstallXMLSerializer();
-    }
-};
+class Serializer : public ::testing::Test {};
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // printer was asked to do with them, sheet by sheet.
 
 #include "platform/Canvas.h"
+#include "platform/Registry.h"
 #include "platform/PrintServiceRecording.h"
 #include "print/frxPrintJob.h"
 #include "printers/frxPrinter.h"
@@ -103,6 +104,14 @@ private:
     platform::RecordingPrintService* m_service;
 };
 
+// Prints on `service` (null: the desktop's) until the test's registry scope ends.
+inline void UsePrintService(std::shared_ptr<platform::PrintService> service) {
+    if (service)
+        platform::Registry::Install<platform::PrintService>(std::move(service));
+    else
+        platform::Registry::Remove<platform::PrintService>();
+}
+
 // The process-wide printer list on a recording service with the printers given.
 inline std::shared_ptr<platform::RecordingPrintService>
 UseRecordingPrinters(const QList<platform::RecordingPrintService::Printer>& printers,
@@ -113,7 +122,7 @@ UseRecordingPrinters(const QList<platform::RecordingPrintService::Printer>& prin
     service->SetDefaultPrinter(defaultPrinter.isEmpty() && !printers.isEmpty()
                                    ? printers.first().Name
                                    : defaultPrinter);
-    frxSetPrintService(service);
+    UsePrintService(service);
     frxPrinters();
     return service;
 }

@@ -2,6 +2,7 @@
 // sizes turning with the sheet, what OK writes into the page, and the preview's hand-over.
 
 #include "TestSupport.h"
+#include "EngineParts.h"
 
 #include "PrintTestSupport.h"
 #include "platform/Error.h"
@@ -68,6 +69,8 @@ TEST(PageSettingsUnits, TheSettingNamesAFileOfOursOrAnIniFile) {
 
 class PageSettings : public ::testing::Test {
 protected:
+    platform::RegistryScope services; // the print service the test chose goes with it
+
     void SetUp() override {
         auto office = RecordingPrintService::MakePrinter(S("Office"));
         service = UseRecordingPrinters({office});
@@ -79,7 +82,6 @@ protected:
         page->SetTopMargin(10);
         page->SetBottomMargin(10);
     }
-    void TearDown() override { frxSetPrintService(nullptr); }
 
     void SetUnits(const char* units) {
         ASSERT_TRUE(platform::Profile::WriteString(report.IniFile(), "Form.TfrxDesignerForm",
@@ -234,12 +236,10 @@ TEST_F(PageSettings, AFieldThatIsNotANumberLeavesThePageAsItWas) {
     EXPECT_DOUBLE_EQ(static_cast<double>(page->PaperWidth()), 210);
 
     // Through the OK button the error is shown and the window stays open for a correction.
-    QStringList boxes;
-    platform::SetErrorSink([&](const QString& text) { boxes << text; });
+    CollectedErrors boxes;
     f->show();
     f->OKB->click();
-    platform::SetErrorSink({});
-    EXPECT_EQ(boxes, QStringList{S("'x' is not a valid floating point value.")});
+    EXPECT_EQ(boxes.texts, QStringList{S("'x' is not a valid floating point value.")});
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(f->result(), 0);
 }
@@ -257,6 +257,7 @@ TEST_F(PageSettings, ApplyToAllPagesIsOnlyReported) {
 // each is shown by its size, and the paper picked is the entry itself, not the first of that
 // name (which turned A4 into Letter on a plain OK).
 TEST(PageSettingsWithoutPrinters, TheTablePapersKeepTheirOwnCodes) {
+    platform::RegistryScope services;
     auto service = UseRecordingPrinters({});
     ASSERT_FALSE(frxPrinters()->HasPhysicalPrinters());
     QTemporaryDir dir;
@@ -288,7 +289,6 @@ TEST(PageSettingsWithoutPrinters, TheTablePapersKeepTheirOwnCodes) {
     f.FormHide();
     EXPECT_EQ(page->PaperSize(), 11);
     EXPECT_DOUBLE_EQ(static_cast<double>(page->PaperHeight()), 210);
-    frxSetPrintService(nullptr);
 }
 
 // --- the preview's hand-over --------------------------------------------------------------------

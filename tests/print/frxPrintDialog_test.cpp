@@ -47,13 +47,14 @@ QStringList Snapshot(const TfrxPrintOptions& o) {
 
 class PrintDialog : public ::testing::Test {
 protected:
+    platform::RegistryScope services; // the print service the test chose goes with it
+
     void SetUp() override {
         auto office = RecordingPrintService::MakePrinter(S("Office"), S("ipp://office/queue"));
         auto small = RecordingPrintService::MakePrinter(S("Small"), S("usb://small"));
         small.Papers = {{S("Letter"), 1}, {S("A4"), 9}, {S("A5"), 11}};
         service = UseRecordingPrinters({office, small}, S("Office"));
     }
-    void TearDown() override { frxSetPrintService(nullptr); }
 
     // A dialog as the print job shows it.
     std::unique_ptr<TfrxPrintDialog> Dialog(int currentPreviewPage = 0) {

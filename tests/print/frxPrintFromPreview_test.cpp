@@ -2,6 +2,7 @@
 // start-up, on prepared pages of the store and the recording printing service.
 
 #include "TestSupport.h"
+#include "EngineParts.h"
 
 #include "PrintTestSupport.h"
 #include "preview/frxPreview.h"
@@ -30,9 +31,10 @@ struct FinalPassEngine : TfrxCustomEngine {
 
 class PrintFromPreview : public ::testing::Test {
 protected:
+    startup::EngineScope printing{startup::Printing};
+
     void SetUp() override {
         service = UseRecordingPrinters({RecordingPrintService::MakePrinter(S("Office"))});
-        frxInstallPrintJob();
         report.PreviewOptions()->SetMaximized(false);
         // Three prepared worksheet pages.
         TfrxReportPage* page = AddWorksheetPage(report);
@@ -57,13 +59,7 @@ protected:
         form->InitFromOptions();
         QApplication::processEvents();
     }
-    void TearDown() override {
-        form.reset();
-        frxSetPrintHandler({});
-        TfrxPreview::SetPrintAvailable(false);
-        TfrxPreview::InstallHook(TfrxPreview::Hook::PageSetup, {});
-        frxSetPrintService(nullptr);
-    }
+    void TearDown() override { form.reset(); }
 
     std::shared_ptr<RecordingPrintService> service;
     TfrxReport report;

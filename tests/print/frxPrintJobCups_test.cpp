@@ -3,6 +3,7 @@
 // eval "$(tools/cups.sh start)".
 
 #include "TestSupport.h"
+#include "EngineParts.h"
 
 #include "CupsTestSupport.h"
 #include "PrintTestSupport.h"
@@ -38,17 +39,17 @@ struct FinalPassEngine : TfrxCustomEngine {
 
 class CupsPrintJob : public ::testing::Test {
 protected:
+    platform::RegistryScope services; // the print service the test chose goes with it
+
     void SetUp() override {
         ASSERT_TRUE(ReadEnv(env));
-        frxInstallXMLSerializer();
-        frxSetPrintService(platform::SystemPrintService());
+        UsePrintService(platform::SystemPrintService());
         const int queue = frxPrinters()->IndexOfPrinter(env.queue);
         ASSERT_GE(queue, 0);
         frxPrinters()->SelectPrinter(queue);
         report.PrintOptions()->SetShowDialog(false);
         store.SetEngine(&engine);
     }
-    void TearDown() override { frxSetPrintService(nullptr); }
 
     // The worksheet page prepared into the store the way the engine prepares it, `pages`
     // times.
@@ -209,7 +210,7 @@ protected:
         CupsPrintJob::TearDown();
     }
     void UseQueue(const QString& name) {
-        frxSetPrintService(platform::SystemPrintService());
+        UsePrintService(platform::SystemPrintService());
         const int index = frxPrinters()->IndexOfPrinter(name);
         ASSERT_GE(index, 0) << name.toStdString();
         frxPrinters()->SelectPrinter(index);
@@ -217,11 +218,14 @@ protected:
 
     // Prints as the preview's Print button does; the error box's text, empty when none.
     QString PrintAsTheButtonDoes(bool* printed = nullptr) {
-        QString box;
-        platform::SetErrorSink([&](const QString& text) { box = text; });
         bool result = false;
-        platform::Guarded([&] { result = frxPrintPreviewPages(store); });
-        platform::SetErrorSink({});
+        QString box;
+        {
+            CollectedErrors boxes;
+            platform::Guarded([&] { result = frxPrintPreviewPages(store); });
+            if (!boxes.texts.isEmpty())
+                box = boxes.texts.last();
+        }
         RecordProperty("box", box.toStdString()); // what the user read, in the XML report
         if (printed)
             *printed = result;

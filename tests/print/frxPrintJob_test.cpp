@@ -39,13 +39,14 @@ constexpr int A6 = -6; // pages of 105 x 148 mm
 
 class PrintJob : public ::testing::Test {
 protected:
+    platform::RegistryScope services; // the print service the test chose goes with it
+
     void SetUp() override {
         service = UseRecordingPrinters({RecordingPrintService::MakePrinter(S("P1")),
                                         RecordingPrintService::MakePrinter(S("P2"))});
         pages = std::make_unique<RecordedPages>(service.get());
         options().SetShowDialog(false);
     }
-    void TearDown() override { frxSetPrintService(nullptr); }
 
     TfrxPrintOptions& options() { return *report.PrintOptions(); }
     bool Print() {
@@ -623,7 +624,6 @@ TEST_F(PrintJob, EventsOptionsAndThePrinterNamedByTheOptions) {
 }
 
 TEST_F(PrintJob, WithoutInstalledPrintersNothingIsAttempted) {
-    frxSetPrintService(nullptr);
     service = UseRecordingPrinters({});
     pages = std::make_unique<RecordedPages>(service.get());
     pages->AddA4(1);

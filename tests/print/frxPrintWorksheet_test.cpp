@@ -4,6 +4,7 @@
 // (eval "$(tools/cups.sh start)") and read the PDF back with poppler's tools.
 
 #include "TestSupport.h"
+#include "EngineParts.h"
 #include "WorksheetPreview.h"
 
 #include "CupsTestSupport.h"
@@ -47,27 +48,15 @@ QString S(const char* s) { return QString::fromUtf8(s); }
 class WorksheetPrinting : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetErrorSink([this](const QString& text) { errors << text; });
-        WorksheetSettings& s = U_Common::Settings();
-        s = WorksheetSettings{};
-        s.ProblemCount = 100;
-        s.ResultLimit = 100;
-        s.Operand1Limit = 50;
-        s.Operand2Limit = 50;
-        s.ProblemType = 0;
-        s.ShowAnswers = true;
-        frxInstallPrintJob();
+        StartWorksheetSettings(100, 0).ShowAnswers = true;
         window = std::make_unique<Tfrm_Shengcheng>();
         window->frxReport1()->PreviewOptions()->SetMaximized(false);
     }
-    void TearDown() override {
-        window.reset();
-        frxSetPrintHandler({});
-        TfrxPreview::SetPrintAvailable(false);
-        TfrxPreview::InstallHook(TfrxPreview::Hook::PageSetup, {});
-        frxSetPrintService(nullptr);
-        platform::SetErrorSink({});
-    }
+    void TearDown() override { window.reset(); }
+
+    CollectedErrors boxes;
+    QStringList& errors = boxes.texts;
+    startup::EngineScope printing{startup::Printing};
 
     // Shows the worksheet window, presses "打印预览" and runs `inPreview` once the preview shows
     // the prepared page; then closes both windows.
@@ -84,7 +73,6 @@ protected:
     }
 
     std::unique_ptr<Tfrm_Shengcheng> window;
-    QStringList errors;
 };
 
 // Runs `action` on the next modal window of class T (the preview itself is modal too).
@@ -110,7 +98,7 @@ TEST_F(WorksheetPrinting, PageSettingsForAllPagesPrepareTheWorksheetAgainOnTheNe
     auto service = std::make_shared<platform::RecordingPrintService>();
     service->AddPrinter(platform::RecordingPrintService::MakePrinter(S("Office")));
     service->SetDefaultPrinter(S("Office"));
-    frxSetPrintService(service);
+    UsePrintService(service);
 
     int asked = 0;
     InPreview([&](TfrxPreviewForm* form) {
@@ -163,7 +151,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(ReadEnv(env));
         WorksheetPrinting::SetUp();
-        frxSetPrintService(platform::SystemPrintService());
+        UsePrintService(platform::SystemPrintService());
         const int queue = frxPrinters()->IndexOfPrinter(env.queue);
         ASSERT_GE(queue, 0);
         frxPrinters()->SelectPrinter(queue);

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "platform/CanvasPainter.h"
+#include "platform/Registry.h"
 #include "platform/PrintServiceRecording.h"
 #include "printers/frxPrinter.h"
 
@@ -457,16 +458,16 @@ TEST(PrinterProperties, CancelChangesNothing) {
 }
 
 TEST(ProcessWideList, IsMadeOnFirstUseOverTheChosenService) {
+    platform::RegistryScope services;
     auto service = ServiceWith({QStringLiteral("Laser"), QStringLiteral("Inkjet")},
                                QStringLiteral("Inkjet"));
-    frxSetPrintService(service);
+    platform::Registry::Install<platform::PrintService>(service);
     TfrxPrinters* list = frxPrinters();
     EXPECT_EQ(list, PrinterList());
     EXPECT_EQ(list->Count(), 2);
     EXPECT_EQ(list->CurrentPrinter()->Name(), QStringLiteral("Inkjet"));
-    frxSetPrintService(std::make_shared<RecordingPrintService>());
+    platform::Registry::Install<platform::PrintService>(std::make_shared<RecordingPrintService>());
     EXPECT_EQ(frxPrinters()->Printers(), QStringList{QStringLiteral("Virtual")});
-    frxSetPrintService(nullptr);
 }
 
 } // namespace

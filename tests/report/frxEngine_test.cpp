@@ -2,6 +2,7 @@
 // stretching, and the bands of a multi-page report over data sets.
 
 #include "report/frxEngine.h"
+#include "EngineParts.h"
 
 #include "store/frxPreviewPages.h"
 #include "report/frxDataSets.h"
@@ -907,21 +908,20 @@ TEST_F(Engine, APreviewClosedBeforeTheFirstTickPreparesNothing) {
     NewPage();
     int begun = 0;
     report.OnBeginDoc = [&](TfrxComponent*) { ++begun; };
-    const TfrxRuntimeFactory saved = frxRuntimeFactory();
-    TfrxRuntimeFactory factory = saved;
+    platform::RegistryScope services;
+    TfrxRuntimeFactory factory = frxRuntimeFactory();
     PreviewRecord preview;
     // A modal window that the user closes at once: it is the report's preview while it shows.
     factory.ShowPreview = [&](TfrxReport* r) {
         r->Runtime().Preview = &preview;
         r->Runtime().Preview = nullptr;
     };
-    frxSetRuntimeFactory(factory);
+    platform::Registry::Install(factory);
     report.ShowReport(true);
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 150)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    frxSetRuntimeFactory(saved);
     EXPECT_EQ(begun, 0);
     EXPECT_EQ(Store().PageCount(), 0);
 }

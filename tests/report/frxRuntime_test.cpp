@@ -2,6 +2,7 @@
 // the one error convention.
 
 #include "report/frxClass.h"
+#include "EngineParts.h"
 #include "report/frxExpression.h"
 #include "report/frxGraphicUtils.h"
 #include "report/frxRuntime.h"
@@ -38,15 +39,6 @@ struct Tree {
         m->SetText(text);
         return m;
     }
-};
-
-// Collects the error box texts instead of showing the box.
-struct ErrorBoxes {
-    QStringList texts;
-    ErrorBoxes() {
-        platform::SetErrorSink([this](const QString& t) { texts << t; });
-    }
-    ~ErrorBoxes() { platform::SetErrorSink({}); }
 };
 
 // A canvas that draws into a recording and runs a hook at each text output: a paint that
@@ -203,12 +195,10 @@ TEST(ReportRuntime, EachReportHasItsOwnLayoutObjectAndEvaluationState) {
     EXPECT_NE(a.report->Runtime().Evaluation(), nullptr);
     EXPECT_EQ(b.report->Runtime().Evaluation(), nullptr);
     // No store or engine without a factory.
-    TfrxRuntimeFactory none;
-    const TfrxRuntimeFactory saved = frxRuntimeFactory();
-    frxSetRuntimeFactory(none);
+    platform::RegistryScope services;
+    platform::Registry::Remove<TfrxRuntimeFactory>();
     EXPECT_EQ(a.report->Runtime().PreviewPages(), nullptr);
     EXPECT_EQ(a.report->Runtime().Engine(), nullptr);
-    frxSetRuntimeFactory(saved);
 }
 
 TEST(ReportRuntime, ScriptNamesOfFreedObjectsAreReportedNotFollowed) {
@@ -289,7 +279,7 @@ TEST(ErrorConvention, EveryErrorTheProgramRaisesShowsItsMessage) {
          QStringLiteral("Dataset \"x\" does not exist.")},
     };
     for (const auto& [raise, box] : cases) {
-        ErrorBoxes boxes;
+        CollectedErrors boxes;
         EXPECT_FALSE(platform::Guarded(raise));
         EXPECT_EQ(boxes.texts, QStringList{box});
     }
