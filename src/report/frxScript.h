@@ -32,6 +32,7 @@ public:
 namespace script {
 struct Program;
 struct Runner;
+class ScriptCompiler;
 } // namespace script
 
 } // namespace frx
@@ -103,7 +104,7 @@ public:
 
 private:
     friend struct frx::script::Runner;
-    friend class ScriptCompiler;
+    friend class frx::script::ScriptCompiler;
 
     struct HostFn {
         int minArgs = 0;
