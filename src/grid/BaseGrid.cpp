@@ -20,245 +20,13 @@
 namespace grid {
 
 // ---------------------------------------------------------------------------------------------
-// Colours, rectangles, fonts
-
-QColor ColorToQColor(TColor color) {
-    if (color == clNone)
-        return QColor();
-    if ((color & 0xFF000000u) == 0xFF000000u) {
-        const QPalette pal = QApplication::palette();
-        switch (color & 0xFFu) {
-        case 0x05:
-            return pal.color(QPalette::Active, QPalette::Base);
-        case 0x08:
-            return pal.color(QPalette::Active, QPalette::Text);
-        case 0x0D:
-            return pal.color(QPalette::Active, QPalette::Highlight);
-        case 0x0E:
-            return pal.color(QPalette::Active, QPalette::HighlightedText);
-        case 0x0F:
-            return pal.color(QPalette::Active, QPalette::Button);
-        case 0x12:
-            return pal.color(QPalette::Active, QPalette::ButtonText);
-        case 0x18:
-            return pal.color(QPalette::Active, QPalette::ToolTipBase);
-        default:
-            return pal.color(QPalette::Active, QPalette::Window);
-        }
-    }
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
-
-TRect UnionRect(const TRect& a, const TRect& b) {
-    if (a.IsEmpty())
-        return b;
-    if (b.IsEmpty())
-        return a;
-    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-            std::max(a.Bottom, b.Bottom)};
-}
-
-namespace {
-// a * b / c rounded half away from zero, as the platform's MulDiv.
-int MulDiv(int a, int b, int c) {
-    const long long p = static_cast<long long>(a) * b;
-    const long long q = (std::llabs(p) * 2 + c) / (2LL * c);
-    return int(p < 0 ? -q : q);
-}
-} // namespace
-
-int TFont::Size() const {
-    return -MulDiv(Height, 72, 96);
-}
-
-void TFont::SetSize(int points) {
-    Height = -MulDiv(points, 96, 72);
-}
-
-platform::CanvasFont TFont::ToCanvasFont() const {
-    platform::CanvasFont f;
-    f.Name = Name;
-    f.Height = std::max(1, std::abs(Height == 0 ? 11 : Height));
-    f.Bold = Style.testFlag(TFontStyle::fsBold);
-    f.Italic = Style.testFlag(TFontStyle::fsItalic);
-    f.Underline = Style.testFlag(TFontStyle::fsUnderline);
-    f.StrikeOut = Style.testFlag(TFontStyle::fsStrikeOut);
-    f.Color = ColorToQColor(Color);
-    f.Charset = Charset;
-    return f;
-}
-
-QFont TFont::ToQFont() const { return ToCanvasFont().ToQFont(); }
-
-// ---------------------------------------------------------------------------------------------
-// TCellStore
-
-void TCellStore::Resize(int cols, int rows) {
-    cols = std::max(0, cols);
-    rows = std::max(0, rows);
-    if (cols == m_cols && rows == m_rows)
-        return;
-    // Split the blocks the new size cuts, while their cells are all still there.
-    for (int r = 0; r < m_rows; ++r)
-        for (int c = 0; c < m_cols; ++c) {
-            const TCellProperties* p = CellProperties(c, r);
-            if (!p || !p->IsBaseCell || p->CellSpanX < 0 || p->CellSpanY < 0)
-                continue;
-            if (c + p->CellSpanX >= cols || r + p->CellSpanY >= rows)
-                SplitCell(c, r);
-        }
-    std::vector<QByteArray> texts(size_t(cols) * size_t(rows));
-    std::vector<std::unique_ptr<TCellProperties>> props(size_t(cols) * size_t(rows));
-    for (int r = 0; r < std::min(rows, m_rows); ++r)
-        for (int c = 0; c < std::min(cols, m_cols); ++c) {
-            texts[size_t(r) * cols + c] = std::move(m_texts[Index(c, r)]);
-            props[size_t(r) * cols + c] = std::move(m_props[Index(c, r)]);
-        }
-    m_texts = std::move(texts);
-    m_props = std::move(props);
-    m_cols = cols;
-    m_rows = rows;
-}
-
-const QByteArray& TCellStore::Text(int col, int row) const {
-    static const QByteArray empty;
-    return Contains(col, row) ? m_texts[Index(col, row)] : empty;
-}
-
-void TCellStore::SetText(int col, int row, const QByteArray& text) {
-    if (!Contains(col, row))
-        return;
-    if (text.isEmpty())
-        m_texts[Index(col, row)] = QByteArray(); // an empty text frees the cell's bytes
-    else
-        m_texts[Index(col, row)] = text;
-}
-
-bool TCellStore::HasCellProperties(int col, int row) const {
-    return Contains(col, row) && m_props[Index(col, row)] != nullptr;
-}
-
-TCellProperties* TCellStore::GetCellProperties(int col, int row) {
-    if (!Contains(col, row))
-        return nullptr;
-    auto& slot = m_props[Index(col, row)];
-    if (!slot)
-        slot = std::make_unique<TCellProperties>(m_owner, col, row);
-    return slot.get();
-}
-
-const TCellProperties* TCellStore::CellProperties(int col, int row) const {
-    return Contains(col, row) ? m_props[Index(col, row)].get() : nullptr;
-}
-
-TGridCoord TCellStore::BaseCellOf(int col, int row) const {
-    const TCellProperties* p = CellProperties(col, row);
-    if (p && !p->IsBaseCell && p->CellSpanX != -1 && p->CellSpanY != -1)
-        return {col - p->CellSpanX, row - p->CellSpanY};
-    return {col, row};
-}
-
-TGridRect TCellStore::BlockOf(int col, int row) const {
-    const TGridCoord base = BaseCellOf(col, row);
-    const TCellProperties* p = CellProperties(base.X, base.Y);
-    if (!p || p->CellSpanX < 0 || p->CellSpanY < 0)
-        return {col, row, col, row};
-    return {base.X, base.Y, base.X + p->CellSpanX, base.Y + p->CellSpanY};
-}
-
-TGridRect TCellStore::SplitCell(int col, int row) {
-    const TGridRect block = BlockOf(col, row);
-    for (int c = block.Left; c <= block.Right; ++c)
-        for (int r = block.Top; r <= block.Bottom; ++r)
-            if (TCellProperties* p = m_props[Index(c, r)].get()) {
-                p->IsBaseCell = true;
-                p->CellSpanX = -1;
-                p->CellSpanY = -1;
-            }
-    return block;
-}
-
-void TCellStore::MergeCellRange(int col, int row, int spanX, int spanY) {
-    if (spanX < 1 || spanY < 1)
-        return;
-    if (!Contains(col, row) || !Contains(col + spanX - 1, row + spanY - 1))
-        return;
-    // A block that reaches into the new one (and is not the same block) would be left claiming
-    // cells it no longer owns: split it first.
-    for (int c = col; c < col + spanX; ++c)
-        for (int r = row; r < row + spanY; ++r) {
-            const TGridRect old = BlockOf(c, r);
-            const bool plain = old.Left == old.Right && old.Top == old.Bottom;
-            const bool same = old == TGridRect{col, row, col + spanX - 1, row + spanY - 1};
-            if (!plain && !same)
-                SplitCell(c, r);
-        }
-    for (int c = col; c < col + spanX; ++c)
-        for (int r = row; r < row + spanY; ++r) {
-            TCellProperties* p = GetCellProperties(c, r);
-            p->IsBaseCell = c == col && r == row;
-            if (p->IsBaseCell) {
-                p->CellSpanX = spanX - 1;
-                p->CellSpanY = spanY - 1;
-            } else {
-                p->CellSpanX = c - col;
-                p->CellSpanY = r - row;
-            }
-        }
-}
-
-bool TCellStore::CheckConsistency(QString* why) const {
-    auto fail = [why](int c, int r, const char* what) {
-        if (why)
-            *why = QStringLiteral("cell (%1, %2): %3").arg(c).arg(r).arg(QString::fromUtf8(what));
-        return false;
-    };
-    for (int r = 0; r < m_rows; ++r)
-        for (int c = 0; c < m_cols; ++c) {
-            const TCellProperties* p = CellProperties(c, r);
-            if (!p)
-                continue;
-            if (p->IsBaseCell) {
-                if ((p->CellSpanX == -1) != (p->CellSpanY == -1) || p->CellSpanX < -1 ||
-                    p->CellSpanY < -1)
-                    return fail(c, r, "base cell with a broken span");
-                if (p->CellSpanX < 0)
-                    continue;
-                if (!Contains(c + p->CellSpanX, r + p->CellSpanY))
-                    return fail(c, r, "block reaches outside the table");
-                for (int bc = c; bc <= c + p->CellSpanX; ++bc)
-                    for (int br = r; br <= r + p->CellSpanY; ++br) {
-                        if (bc == c && br == r)
-                            continue;
-                        const TCellProperties* q = CellProperties(bc, br);
-                        if (!q)
-                            return fail(bc, br, "covered cell without properties");
-                        if (q->IsBaseCell || q->CellSpanX != bc - c || q->CellSpanY != br - r)
-                            return fail(bc, br, "covered cell does not point at its base");
-                    }
-            } else {
-                if (p->CellSpanX < 0 || p->CellSpanY < 0)
-                    return fail(c, r, "covered cell with a negative offset");
-                const int bc = c - p->CellSpanX;
-                const int br = r - p->CellSpanY;
-                const TCellProperties* b = CellProperties(bc, br);
-                if (!b || !b->IsBaseCell || bc + b->CellSpanX < c || br + b->CellSpanY < r)
-                    return fail(c, r, "covered cell outside its base's block");
-            }
-        }
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------------
 // TBaseGrid: size, geometry, scrolling
 
 TBaseGrid::TBaseGrid(QWidget* parent) : QWidget(parent), m_cells(this) {
     m_options = TGridOption::goFixedVertLine | TGridOption::goFixedHorzLine |
                 TGridOption::goVertLine | TGridOption::goHorzLine | TGridOption::goRangeSelect |
                 TGridOption::goDrawFocusSelected;
-    m_cells.Resize(5, 5);
-    m_colWidths.assign(5, m_defaultColWidth);
-    m_rowHeights.assign(5, m_defaultRowHeight);
+    m_cells.Resize(m_cols.Count(), m_rows.Count());
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_hbar = new QScrollBar(Qt::Horizontal, this);
@@ -281,9 +49,7 @@ void TBaseGrid::SetColCount(int count) {
     if (count == ColCount())
         return;
     m_cells.Resize(count, RowCount());
-    m_colWidths.resize(size_t(count), m_defaultColWidth);
-    m_fixedCols = std::min(m_fixedCols, count - 1);
-    m_fixedRightCols = std::min(m_fixedRightCols, count - 1 - m_fixedCols);
+    m_cols.SetCount(count);
     m_current.X = std::clamp(m_current.X, FirstScrollCol(), count - 1);
     m_anchor.X = std::clamp(m_anchor.X, FirstScrollCol(), count - 1);
     ClampScroll();
@@ -295,9 +61,7 @@ void TBaseGrid::SetRowCount(int count) {
     if (count == RowCount())
         return;
     m_cells.Resize(ColCount(), count);
-    m_rowHeights.resize(size_t(count), m_defaultRowHeight);
-    m_fixedRows = std::min(m_fixedRows, count - 1);
-    m_fixedFooters = std::min(m_fixedFooters, count - 1 - m_fixedRows);
+    m_rows.SetCount(count);
     m_current.Y = std::clamp(m_current.Y, FirstScrollRow(), count - 1);
     m_anchor.Y = std::clamp(m_anchor.Y, FirstScrollRow(), count - 1);
     ClampScroll();
@@ -306,109 +70,61 @@ void TBaseGrid::SetRowCount(int count) {
 
 // Changing the fixed area starts over at its first scrolling cell, as the platform grid does.
 void TBaseGrid::SetFixedCols(int count) {
-    count = std::clamp(count, 0, ColCount() - 1);
-    m_fixedCols = count;
-    m_leftCol = count;
-    m_current.X = m_anchor.X = count;
+    m_cols.SetFixed(count);
+    m_leftCol = m_current.X = m_anchor.X = m_cols.Fixed();
     ClampScroll();
     update();
 }
 
 void TBaseGrid::SetFixedRows(int count) {
-    count = std::clamp(count, 0, RowCount() - 1);
-    m_fixedRows = count;
-    m_topRow = count;
-    m_current.Y = m_anchor.Y = count;
+    m_rows.SetFixed(count);
+    m_topRow = m_current.Y = m_anchor.Y = m_rows.Fixed();
     ClampScroll();
     update();
 }
 
 void TBaseGrid::SetFixedFooters(int count) {
-    m_fixedFooters = std::clamp(count, 0, RowCount() - 1 - m_fixedRows);
+    m_rows.SetFixedEnd(count);
     update();
 }
 
 void TBaseGrid::SetFixedRightCols(int count) {
-    m_fixedRightCols = std::clamp(count, 0, ColCount() - 1 - m_fixedCols);
+    m_cols.SetFixedEnd(count);
     update();
 }
 
 void TBaseGrid::SetDefaultColWidth(int width) {
-    m_defaultColWidth = std::max(0, width);
-    m_colWidths.assign(size_t(ColCount()), m_defaultColWidth);
+    m_cols.SetDefaultSize(width);
     ClampScroll();
     update();
 }
 
 void TBaseGrid::SetDefaultRowHeight(int height) {
-    m_defaultRowHeight = std::max(0, height);
-    m_floatingFooterHeight = m_defaultRowHeight;
-    m_rowHeights.assign(size_t(RowCount()), m_defaultRowHeight);
+    m_rows.SetDefaultSize(height);
+    m_floatingFooterHeight = m_rows.DefaultSize();
     ClampScroll();
     update();
-}
-
-int TBaseGrid::ColWidths(int col) const {
-    return col >= 0 && col < ColCount() ? m_colWidths[size_t(col)] : m_defaultColWidth;
 }
 
 void TBaseGrid::SetColWidths(int col, int width) {
     if (col < 0 || col >= ColCount())
         return;
-    m_colWidths[size_t(col)] = std::max(0, width);
+    m_cols.SetSize(col, width);
     ClampScroll();
     update();
-}
-
-int TBaseGrid::RowHeights(int row) const {
-    return row >= 0 && row < RowCount() ? m_rowHeights[size_t(row)] : m_defaultRowHeight;
 }
 
 void TBaseGrid::SetRowHeights(int row, int height) {
     if (row < 0 || row >= RowCount())
         return;
-    m_rowHeights[size_t(row)] = std::max(0, height);
+    m_rows.SetSize(row, height);
     ClampScroll();
     update();
 }
 
-int TBaseGrid::FixedWidth() const {
-    int w = 0;
-    for (int c = 0; c < m_fixedCols; ++c)
-        w += ColWidths(c);
-    return w;
-}
+int TBaseGrid::VisibleColCount() const { return m_cols.VisibleCount(m_leftCol, ClientWidth()); }
 
-int TBaseGrid::FixedHeight() const {
-    int h = 0;
-    for (int r = 0; r < m_fixedRows; ++r)
-        h += RowHeights(r);
-    return h;
-}
-
-int TBaseGrid::VisibleColCount() const {
-    int n = 0;
-    int x = FixedWidth();
-    for (int c = m_leftCol; c < ColCount(); ++c) {
-        x += ColWidths(c);
-        if (x > ClientWidth())
-            break;
-        ++n;
-    }
-    return std::max(1, n);
-}
-
-int TBaseGrid::VisibleRowCount() const {
-    int n = 0;
-    int y = FixedHeight();
-    for (int r = m_topRow; r < RowCount(); ++r) {
-        y += RowHeights(r);
-        if (y > ClientHeight())
-            break;
-        ++n;
-    }
-    return std::max(1, n);
-}
+int TBaseGrid::VisibleRowCount() const { return m_rows.VisibleCount(m_topRow, ClientHeight()); }
 
 void TBaseGrid::SetLeftCol(int col) {
     const int clamped = std::clamp(col, FirstScrollCol(), MaxLeftCol());
@@ -428,25 +144,9 @@ void TBaseGrid::SetTopRow(int row) {
     update();
 }
 
-// The last scroll position: the one that shows the last column (row) wholly, with as many
-// before it as fit.
-int TBaseGrid::MaxLeftCol() const {
-    const int avail = ClientWidth() - FixedWidth();
-    int c = ColCount() - 1;
-    int sum = ColWidths(c);
-    while (c > FirstScrollCol() && sum + ColWidths(c - 1) <= avail)
-        sum += ColWidths(--c);
-    return std::max(FirstScrollCol(), c);
-}
+int TBaseGrid::MaxLeftCol() const { return m_cols.MaxFirst(ClientWidth()); }
 
-int TBaseGrid::MaxTopRow() const {
-    const int avail = ClientHeight() - FixedHeight();
-    int r = RowCount() - 1;
-    int sum = RowHeights(r);
-    while (r > FirstScrollRow() && sum + RowHeights(r - 1) <= avail)
-        sum += RowHeights(--r);
-    return std::max(FirstScrollRow(), r);
-}
+int TBaseGrid::MaxTopRow() const { return m_rows.MaxFirst(ClientHeight()); }
 
 int TBaseGrid::ClientWidth() const {
     bool needH = false;
@@ -544,16 +244,8 @@ void TBaseGrid::ScrollInView(int col, int row) {
 
 TRect TBaseGrid::PlainCellRect(int col, int row) const {
     TRect r;
-    for (int c = 0; c < col; ++c)
-        r.Left += ColWidths(c);
-    if (col >= m_fixedCols)
-        for (int c = m_fixedCols; c < m_leftCol; ++c)
-            r.Left -= ColWidths(c);
-    for (int y = 0; y < row; ++y)
-        r.Top += RowHeights(y);
-    if (row >= m_fixedRows)
-        for (int y = m_fixedRows; y < m_topRow; ++y)
-            r.Top -= RowHeights(y);
+    r.Left = m_cols.Start(col, m_leftCol);
+    r.Top = m_rows.Start(row, m_topRow);
     r.Right = r.Left + ColWidths(col);
     r.Bottom = r.Top + RowHeights(row);
     return r;
@@ -572,25 +264,8 @@ TRect TBaseGrid::MergedCellRect(int col, int row) const {
 }
 
 bool TBaseGrid::MouseToCell(QPoint pos, int& col, int& row) const {
-    auto find = [](int p, int fixedCount, int first, int count, int fixedExtent, auto extent) {
-        int at = 0;
-        for (int i = 0; i < fixedCount; ++i) {
-            if (p >= at && p < at + extent(i))
-                return i;
-            at += extent(i);
-        }
-        at = fixedExtent;
-        for (int i = first; i < count; ++i) {
-            if (p >= at && p < at + extent(i))
-                return i;
-            at += extent(i);
-        }
-        return -1;
-    };
-    col = find(pos.x(), m_fixedCols, m_leftCol, ColCount(), FixedWidth(),
-               [this](int c) { return ColWidths(c); });
-    row = find(pos.y(), m_fixedRows, m_topRow, RowCount(), FixedHeight(),
-               [this](int r) { return RowHeights(r); });
+    col = m_cols.CellAt(pos.x(), m_leftCol);
+    row = m_rows.CellAt(pos.y(), m_topRow);
     return col >= 0 && row >= 0;
 }
 
@@ -904,8 +579,8 @@ void TBaseGrid::InvalidateRange(const TGridRect& rect) {
 // Painting
 
 bool TBaseGrid::IsFixedCell(int col, int row) const {
-    bool fixed = col < m_fixedCols || row < m_fixedRows || row >= RowCount() - m_fixedFooters ||
-                 col >= ColCount() - m_fixedRightCols;
+    bool fixed = col < m_cols.Fixed() || row < m_rows.Fixed() ||
+                 row >= RowCount() - m_rows.FixedEnd() || col >= ColCount() - m_cols.FixedEnd();
     if (OnIsFixedCell)
         OnIsFixedCell(const_cast<TBaseGrid*>(this), col, row, fixed);
     return fixed;
@@ -913,7 +588,7 @@ bool TBaseGrid::IsFixedCell(int col, int row) const {
 
 TGridDrawState TBaseGrid::CellState(int col, int row) const {
     TGridDrawState state;
-    if (col < m_fixedCols || row < m_fixedRows)
+    if (col < m_cols.Fixed() || row < m_rows.Fixed())
         state |= TGridDrawStateItem::gdFixed;
     else {
         if (GridHasFocus() && col == m_current.X && row == m_current.Y)
@@ -934,22 +609,10 @@ void TBaseGrid::PaintGrid(QPainter& painter, const QRect& clip) {
     // a row the fixed columns, then the scrolled columns in view.
     const int cw = ClientWidth();
     const int ch = ClientHeight();
-    std::vector<int> rows;
-    std::vector<int> cols;
-    for (int r = 0; r < m_fixedRows; ++r)
-        rows.push_back(r);
-    int y = FixedHeight();
-    for (int r = m_topRow; r < RowCount() && y < ch; ++r) {
-        rows.push_back(r);
-        y += RowHeights(r);
-    }
-    for (int c = 0; c < m_fixedCols; ++c)
-        cols.push_back(c);
-    int x = FixedWidth();
-    for (int c = m_leftCol; c < ColCount() && x < cw; ++c) {
-        cols.push_back(c);
-        x += ColWidths(c);
-    }
+    int x = 0;
+    int y = 0;
+    const std::vector<int> rows = m_rows.CellsInView(m_topRow, ch, y);
+    const std::vector<int> cols = m_cols.CellsInView(m_leftCol, cw, x);
     for (int r : rows)
         for (int c : cols) {
             const TRect cell = PlainCellRect(c, r);
@@ -991,7 +654,7 @@ void TBaseGrid::DrawBlock(QPainter& painter, int col, int row, TGridDrawState st
     painter.save();
     const int fw = FixedWidth();
     const int fh = FixedHeight();
-    if (!fixed && (m_fixedCols > 0 || m_fixedRows > 0) && (rect.Left < fw || rect.Top < fh))
+    if (!fixed && (m_cols.Fixed() > 0 || m_rows.Fixed() > 0) && (rect.Left < fw || rect.Top < fh))
         painter.setClipRect(
             QRect(fw, fh, std::max(0, ClientWidth() - fw), std::max(0, ClientHeight() - fh)),
             Qt::IntersectClip);
