@@ -11,6 +11,7 @@
 #include "resources/frxResImages.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -24,6 +25,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <array>
 #include <vector>
@@ -667,6 +669,58 @@ void TfrxPreview::WorkspaceScrolled(TfrxPreviewWorkspace* workspace) {
         GoToPageFrom(page, m_workspace);
 }
 
+bool frxIsOpenableLink(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+                             scheme == QLatin1String("mailto"));
+}
+
+int frxPointAtPage(TfrxCustomPreviewPages& pages, int index, int x, int y, long double scale,
+                   int offsetX, int offsetY, bool click, int button, int shift, int cursor) {
+    const TfrxPageHit hit = pages.HitTest(index, x, y, scale, offsetX, offsetY);
+    TfrxReport* report = pages.Report;
+    TfrxPreviewLink* preview = report ? report->Runtime().Preview : nullptr;
+    if (!hit.OnPage)
+        return cursor;
+    if (hit.Cursor >= 0)
+        cursor = hit.Cursor;
+    if (preview)
+        preview->ShowMessage(hit.URL); // empty off a link: the status text clears
+    QPointer<TfrxView> view = hit.Object;
+    if (!view || !report)
+        return cursor;
+    if (!click) {
+        if (report->OnMouseOverObject)
+            report->OnMouseOverObject(view);
+        return cursor;
+    }
+    QPointer<TfrxReportPage> page = pages.BuildPage(index);
+    if (hit.TargetPage > 0) {
+        if (preview)
+            preview->ShowPageAt(hit.TargetPage, hit.TargetTop);
+    } else if (!hit.URL.isEmpty() && !hit.URL.startsWith(QLatin1Char('@'))) {
+        // A file from elsewhere may link anything; only web pages and mail go to the
+        // desktop's opener, never files or programs behind other schemes.
+        const QUrl target = QUrl::fromUserInput(hit.URL);
+        if (!frxIsOpenableLink(target))
+            throw platform::Error(
+                QStringLiteral("The link \"%1\" was not opened: only http, https and mailto links are")
+                    .arg(hit.URL.left(200)));
+        QDesktopServices::openUrl(target);
+    }
+    // Going to another page may have rebuilt pages and dropped this one from the cache.
+    if (!view || !page || !report->OnClickObject)
+        return cursor;
+    bool modified = false;
+    report->OnClickObject(view, button, shift, modified);
+    if (modified && page) {
+        pages.ReplacePage(index, page);
+        if (TfrxPreviewLink* p = report->Runtime().Preview)
+            p->RepaintPages();
+    }
+    return cursor;
+}
+
 void TfrxPreview::WorkspaceHover(TfrxPreviewWorkspace* workspace, QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     int cursor = workspace->DefaultCursor;
@@ -674,8 +728,8 @@ void TfrxPreview::WorkspaceHover(TfrxPreviewWorkspace* workspace, QMouseEvent* e
         workspace->PageList.FindPageAt(p.x() + workspace->HorzPosition(), p.y() + workspace->VertPosition());
     if (page >= 0 && m_pages && !m_busy) {
         const QRect r = workspace->PageRectInView(page);
-        m_pages->HitTest(page, p.x(), p.y(), int(event->buttons()), int(event->modifiers()),
-                         workspace->Zoom, r.left(), r.top(), false, cursor);
+        cursor = frxPointAtPage(*m_pages, page, p.x(), p.y(), workspace->Zoom, r.left(), r.top(),
+                                false, int(event->buttons()), int(event->modifiers()), cursor);
     }
     workspace->viewport()->setCursor(Qt::CursorShape(cursor));
 }
@@ -693,10 +747,9 @@ void TfrxPreview::WorkspaceClicked(TfrxPreviewWorkspace* workspace, QMouseEvent*
         return;
     GoToPageFrom(page + 1, workspace);
     if (workspace == m_workspace && event->button() != Qt::RightButton && m_pages && !m_busy) {
-        int cursor = workspace->DefaultCursor;
         const QRect r = workspace->PageRectInView(page);
-        m_pages->HitTest(page, p.x(), p.y(), int(event->button()), int(event->modifiers()),
-                         workspace->Zoom, r.left(), r.top(), true, cursor);
+        frxPointAtPage(*m_pages, page, p.x(), p.y(), workspace->Zoom, r.left(), r.top(), true,
+                       int(event->button()), int(event->modifiers()), workspace->DefaultCursor);
     }
 }
 

@@ -22,6 +22,7 @@ class QPushButton;
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUrl;
 class TfrxPreview;
 class TfrxPreviewOptions;
 class TfrxReport;
@@ -91,7 +92,7 @@ public:
 
     TfrxPreview* Preview() const { return m_preview; }
     bool IsThumbnail() const { return m_thumbnail; }
-    TfrxCustomPreviewPages* PreviewPages = nullptr;
+    TfrxPagesReader* PreviewPages = nullptr;
     long double Zoom = 1;
     // Frozen: paints background only and ignores the mouse.
     bool Locked = false;
@@ -173,6 +174,18 @@ public:
     virtual void ShowHint(const QString& text) = 0;
     virtual void CloseWindow() = 0;
 };
+
+// Whether a hyperlink of a prepared page goes to the desktop's opener: http, https and mailto.
+bool frxIsOpenableLink(const QUrl& url);
+
+// What the view point (x, y) of page `index`, drawn at `scale` from the offsets, does when the
+// pointer is over it or clicks it. The store says what is there; the report's preview shows the
+// link as status text and the report hears of the object (OnMouseOverObject). A click goes to
+// the page a link within the report names, opens a web or mail link (raises for any other),
+// and hands the object to the report's OnClickObject, storing the page back when that changed
+// it. Returns the cursor the point asks for, `cursor` when it asks for none.
+int frxPointAtPage(TfrxCustomPreviewPages& pages, int index, int x, int y, long double scale,
+                   int offsetX, int offsetY, bool click, int button, int shift, int cursor);
 
 // The preview's operations that units above it fill in (files, search, page settings), installed
 // at start-up as one service; an operation left empty is unavailable.

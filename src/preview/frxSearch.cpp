@@ -49,7 +49,7 @@ qsizetype frxSearchFind(const QByteArray& text, const QByteArray& what, qsizetyp
     return -1;
 }
 
-bool frxSearchPages(TfrxCustomPreviewPages& pages, TfrxSearchState& state, int& page,
+bool frxSearchPages(TfrxPagesReader& pages, TfrxSearchState& state, int& page,
                     std::unique_ptr<platform::RecordingCanvas>& picture, int& picturePage) {
     state.Found = false;
     if (page < 0)

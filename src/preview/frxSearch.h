@@ -10,7 +10,7 @@
 
 #include <memory>
 
-class TfrxCustomPreviewPages;
+class TfrxPagesReader;
 namespace platform {
 class RecordingCanvas;
 }
@@ -43,7 +43,7 @@ qsizetype frxSearchFind(const QByteArray& text, const QByteArray& what, qsizetyp
 // on the same page records nothing. Clears state.Found first; on a hit sets Found, HitRect and
 // RecordIndex and leaves `page` on the hit's page; without one `page` ends at the page count.
 // Returns Found.
-bool frxSearchPages(TfrxCustomPreviewPages& pages, TfrxSearchState& state, int& page,
+bool frxSearchPages(TfrxPagesReader& pages, TfrxSearchState& state, int& page,
                     std::unique_ptr<platform::RecordingCanvas>& picture, int& picturePage);
 
 // The scroll position that brings a hit into view. `hit` is in the page area's coordinates,

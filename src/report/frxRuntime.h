@@ -57,62 +57,50 @@ public:
     virtual void ShiftFollowing(TfrxXMLItem* item, int newTop) = 0;
 };
 
-// The abstract prepared pages store. The virtual operations keep the order of the store's
-// operation list (0..36); the concrete store is store/frxPreviewPages.
-class TfrxCustomPreviewPages {
+// What lies under a point of a prepared page, as the store finds it; the preview acts on it.
+struct TfrxPageHit {
+    // Whether the point was tested on a page (false while the engine runs, outside the pages).
+    bool OnPage = false;
+    // The topmost view under the point; null when there is none, or when a drill-down group
+    // header is there (the cursor is then the hand).
+    TfrxView* Object = nullptr;
+    // The view's link, empty when none.
+    QString URL;
+    // Where a link within the report ("@3", "#name") goes: 1-based page and top in pixels of
+    // the page; page 0 when the link is not one or names no page.
+    int TargetPage = 0;
+    int TargetTop = 0;
+    // The cursor the point asks for (a Qt::CursorShape value); -1 leaves it as it is.
+    int Cursor = -1;
+};
+
+// The prepared pages store seen by its callers' roles. The concrete store (store/
+// frxPreviewPages) is all of them; a caller that needs one part takes that part.
+
+// What the engine writes while it prepares the pages.
+class TfrxPagesWriter {
 public:
-    virtual ~TfrxCustomPreviewPages() = default;
-
-    virtual int PageCount() = 0;                                    // 0
-    // The live page, owned by the store's page cache; null when the store is empty or the
-    // index is outside the pages.
-    virtual TfrxReportPage* BuildPage(int index) = 0;               // 1
-    // Whole pixels; (0, 0) outside the pages.
-    virtual QPoint PageSizeOf(int index) = 0;                       // 2
-    // 3 is the constructor.
-    virtual void ClearAll() = 0;                                    // 4
-    virtual void PrepareStart() = 0;                                // 5
-    virtual void AppendObject(TfrxComponent* obj) = 0;              // 6
-    virtual void StartPage(TfrxPage* templatePage) = 0;             // 7
-    virtual void RegisterSourcePage(TfrxPage* templatePage) = 0;    // 8
-    virtual void RegisterRuntimeObject(TfrxComponent* obj) = 0;     // 9
-    virtual void PassStart() = 0;                                   // 10
-    virtual void DiscardFirstPass() = 0;                            // 11
-    virtual int CutTail(int position) = 0;                          // 12
-    virtual void PrepareFinish() = 0;                               // 13
-    virtual void LogicalPageAdvance() = 0;                          // 14
-    virtual void LogicalPageRestart() = 0;                          // 15
-    virtual void PasteTail(long double x, long double y) = 0;       // 16
-    virtual void MoveAnchors(int index, int newTop) = 0;            // 17
-    virtual void CachePicture(TfrxView* picture) = 0;               // 18
-    virtual bool BandOnPage(TfrxBand* band) = 0;                    // 19
-    virtual int ObjectPosition() = 0;                               // 20
-    virtual int AnchorPosition() = 0;                               // 21
-    virtual long double BottomOfBands() = 0;                        // 22
-    virtual int LogicalPageNumber() = 0;                            // 23
-    virtual int LogicalPageTotal() = 0;                             // 24
-    virtual void InsertBlankPage(int index) = 0;                    // 25
-    virtual void RemovePage(int index) = 0;                         // 26
-    virtual void ReplacePage(int index, TfrxReportPage* page) = 0;  // 27
-    virtual void RenderPage(int index, platform::Canvas* canvas, long double scaleX,
-                            long double scaleY, long double offsetX, long double offsetY) = 0; // 28
-    // `cursor` in/out: a Qt::CursorShape value.
-    virtual void HitTest(int index, int x, int y, int button, int shift, long double scale,
-                         int offsetX, int offsetY, bool click, int& cursor) = 0;    // 29
-    virtual void AppendReport(TfrxReport* report) = 0;                              // 30
-    virtual void ReadFromStream(QIODevice& stream, bool allowPartialLoading = false) = 0; // 31
-    virtual void WriteToStream(QIODevice& stream) = 0;                              // 32
-    // Whether the file existed.
-    virtual bool ReadFromFile(const QString& fileName, bool mustExist = false) = 0; // 33
-    virtual void WriteToFile(const QString& fileName) = 0;                          // 34
-    // False when nothing was printed (no print handler installed, cancelled, failed).
-    virtual bool Print() = 0;                                                       // 35
-    // False when nothing was exported (no filter handler installed, cancelled, failed).
-    virtual bool Export(TfrxCustomExportFilter& filter) = 0;                                          // 36
-
-    virtual TfrxCustomOutline* Outline() = 0;
-
-    // Called by the engine.
+    virtual ~TfrxPagesWriter() = default;
+    virtual void PrepareStart() = 0;
+    virtual void AppendObject(TfrxComponent* obj) = 0;
+    virtual void StartPage(TfrxPage* templatePage) = 0;
+    virtual void RegisterSourcePage(TfrxPage* templatePage) = 0;
+    virtual void RegisterRuntimeObject(TfrxComponent* obj) = 0;
+    virtual void PassStart() = 0;
+    virtual void DiscardFirstPass() = 0;
+    virtual int CutTail(int position) = 0;
+    virtual void PrepareFinish() = 0;
+    virtual void LogicalPageAdvance() = 0;
+    virtual void LogicalPageRestart() = 0;
+    virtual void PasteTail(long double x, long double y) = 0;
+    virtual void MoveAnchors(int index, int newTop) = 0;
+    virtual void CachePicture(TfrxView* picture) = 0;
+    virtual bool BandOnPage(TfrxBand* band) = 0;
+    virtual int ObjectPosition() = 0;
+    virtual int AnchorPosition() = 0;
+    virtual long double BottomOfBands() = 0;
+    virtual int LogicalPageNumber() = 0;
+    virtual int LogicalPageTotal() = 0;
     // An anchor named `text` on the current page at the engine's current Y.
     virtual void AddAnchor(const QString& text) = 0;
     // 1-based page of the last anchor named `text` (case ignored); 1 when there is none.
@@ -120,8 +108,69 @@ public:
     // The source page copied from `templatePage` takes a custom paper of width x height px
     // (pages that grow with their content).
     virtual void SetSourcePaper(TfrxPage* templatePage, long double width, long double height) = 0;
+};
 
-    // Fields of the abstract part.
+// What a preview, the search, printing and the export read.
+class TfrxPagesReader {
+public:
+    virtual ~TfrxPagesReader() = default;
+    virtual int PageCount() = 0;
+    // The live page, owned by the store's page cache; null when the store is empty or the
+    // index is outside the pages.
+    virtual TfrxReportPage* BuildPage(int index) = 0;
+    // Whole pixels; (0, 0) outside the pages.
+    virtual QPoint PageSizeOf(int index) = 0;
+    virtual void RenderPage(int index, platform::Canvas* canvas, long double scaleX,
+                            long double scaleY, long double offsetX, long double offsetY) = 0;
+    // What lies under the view point (x, y) of page `index` drawn at `scale` with its top left
+    // corner at the offsets; nothing while the engine runs or outside the pages.
+    virtual TfrxPageHit HitTest(int index, int x, int y, long double scale, int offsetX,
+                                int offsetY) = 0;
+    // The report outline (the engine adds to it while preparing).
+    virtual TfrxCustomOutline* Outline() = 0;
+};
+
+// Changes to prepared pages (the page settings, a report's own edits).
+class TfrxPagesEditor {
+public:
+    virtual ~TfrxPagesEditor() = default;
+    virtual void ClearAll() = 0;
+    virtual void InsertBlankPage(int index) = 0;
+    virtual void RemovePage(int index) = 0;
+    virtual void ReplacePage(int index, TfrxReportPage* page) = 0;
+};
+
+// Prepared report files, and other reports' pages appended.
+class TfrxPagesFiles {
+public:
+    virtual ~TfrxPagesFiles() = default;
+    virtual void AppendReport(TfrxReport* report) = 0;
+    virtual void ReadFromStream(QIODevice& stream, bool allowPartialLoading = false) = 0;
+    virtual void WriteToStream(QIODevice& stream) = 0;
+    // Whether the file existed.
+    virtual bool ReadFromFile(const QString& fileName, bool mustExist = false) = 0;
+    virtual void WriteToFile(const QString& fileName) = 0;
+};
+
+// Printing and exporting, done by the handlers start-up installs.
+class TfrxPagesOutput {
+public:
+    virtual ~TfrxPagesOutput() = default;
+    // False when nothing was printed (no print handler installed, cancelled, failed).
+    virtual bool Print() = 0;
+    // False when nothing was exported (no filter handler installed, cancelled, failed).
+    virtual bool Export(TfrxCustomExportFilter& filter) = 0;
+};
+
+// The whole store, as a report's run-time part holds it.
+class TfrxCustomPreviewPages : public TfrxPagesWriter,
+                               public TfrxPagesReader,
+                               public TfrxPagesEditor,
+                               public TfrxPagesFiles,
+                               public TfrxPagesOutput {
+public:
+    ~TfrxCustomPreviewPages() override = default;
+
     TfrxAddPageMode AddPageMode = apRevisit;
     int CurrentPage = -1;
     // 1-based number of the page the preview shows (set by the preview before printing).

@@ -15,10 +15,8 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QTimer>
 #include <QDir>
-#include <QUrl>
 
 #include <algorithm>
 #include <climits>
@@ -121,12 +119,6 @@ bool frxIsPictureView(const TfrxComponent* obj) {
         return false;
     const QMetaObject* mo = obj->metaObject();
     return mo->indexOfProperty("Picture") >= 0 && mo->indexOfProperty("ImageIndex") >= 0;
-}
-
-bool frxIsOpenableLink(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-                             scheme == QLatin1String("mailto"));
 }
 
 bool frxHasPrintHandler() {
@@ -374,11 +366,6 @@ void TfrxPreviewPages::AddError(const QString& message) {
         m_errors.insert(it, message);
     if (Report)
         Report->AddError(message);
-}
-
-void TfrxPreviewPages::ShowMessage(const QString& text) {
-    if (TfrxPreviewLink* preview = PreviewOf(Report))
-        preview->ShowMessage(text);
 }
 
 void TfrxPreviewPages::Spill(TfrxXMLItem* item, bool unloadOnly) {
@@ -1231,18 +1218,19 @@ void TfrxPreviewPages::AppendPages(TfrxCustomPreviewPages& other) {
 // ---------------------------------------------------------------------------------------------
 // Hit testing
 
-void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, long double scale,
-                               int offsetX, int offsetY, bool click, int& cursor) {
+TfrxPageHit TfrxPreviewPages::HitTest(int index, int x, int y, long double scale, int offsetX,
+                                      int offsetY) {
+    TfrxPageHit hit;
     if (EngineRunning() || index < 0 || index >= PageCount())
-        return;
-    QPointer<TfrxReportPage> page = BuildPage(index);
+        return hit;
+    TfrxReportPage* page = BuildPage(index);
     if (!page)
-        return;
+        return hit;
+    hit.OnPage = true;
     const long double left = (page->MirrorMargins() && index % 2 == 1) ? page->RightMargin()
                                                                           : page->LeftMargin();
     const long double ox = offsetX + left * fr01cm * scale;
     const long double oy = offsetY + page->TopMargin() * fr01cm * scale;
-    ShowMessage(QString());
 
     auto contains = [&](const TfrxComponent* c) {
         const long double l = c->AbsLeft() * scale + ox, t = c->AbsTop() * scale + oy;
@@ -1250,81 +1238,53 @@ void TfrxPreviewPages::HitTest(int index, int x, int y, int button, int shift, l
         return x >= l && x < r && y >= t && y < b;
     };
     const QList<TfrxComponent*> objects = page->AllObjects();
-    TfrxComponent* hit = nullptr;
-    for (qsizetype i = objects.size() - 1; i >= 0 && !hit; --i) {
+    TfrxComponent* found = nullptr;
+    for (qsizetype i = objects.size() - 1; i >= 0 && !found; --i) {
         TfrxComponent* c = objects[i];
         if ((IsDrillDownHeader(c) || qobject_cast<TfrxView*>(c)) && contains(c))
-            hit = c;
+            found = c;
     }
-    if (!hit)
-        return;
-    for (TfrxComponent* p = hit->Parent(); p; p = p->Parent()) {
+    if (!found)
+        return hit;
+    for (TfrxComponent* p = found->Parent(); p; p = p->Parent()) {
         if (IsDrillDownHeader(p)) {
-            hit = p;
+            found = p;
             break;
         }
     }
 
-    QPointer<TfrxView> view = qobject_cast<TfrxView*>(hit);
+    auto* view = qobject_cast<TfrxView*>(found);
     if (!view) {
         // A drill-down group header. Expanding its group needs the band machinery.
-        cursor = Qt::PointingHandCursor;
-        return;
+        hit.Cursor = Qt::PointingHandCursor;
+        return hit;
     }
+    hit.Object = view;
+    hit.URL = view->URL();
     if (view->Cursor() != 0)
-        cursor = QtCursorOf(view->Cursor());
-    const QString url = view->URL();
-    if (!url.isEmpty()) {
-        ShowMessage(url);
-        if (view->Cursor() == 0)
-            cursor = Qt::PointingHandCursor;
-    }
-    TfrxPreviewLink* preview = PreviewOf(Report);
-    if (!click) {
-        if (Report && Report->OnMouseOverObject)
-            Report->OnMouseOverObject(view);
-        return;
-    }
-    if (url.startsWith(QLatin1Char('@'))) {
+        hit.Cursor = QtCursorOf(view->Cursor());
+    else if (!hit.URL.isEmpty())
+        hit.Cursor = Qt::PointingHandCursor;
+    if (hit.URL.startsWith(QLatin1Char('@'))) {
         bool ok = false;
-        const int pageNo = url.mid(1).trimmed().toInt(&ok);
-        if (ok && preview)
-            preview->ShowPageAt(pageNo, 0);
-    } else if (url.startsWith(QLatin1Char('#'))) {
-        const QString name = url.mid(1);
-        int pageNo = 1, top = 0;
+        const int pageNo = hit.URL.mid(1).trimmed().toInt(&ok);
+        if (ok)
+            hit.TargetPage = pageNo;
+    } else if (hit.URL.startsWith(QLatin1Char('#'))) {
+        const QString name = hit.URL.mid(1);
+        hit.TargetPage = 1;
         if (const TfrxXMLItem* anchors = FindRootItem("anchors")) {
             for (int i = anchors->Count() - 1; i >= 0; --i) {
                 const TfrxXMLItem* a = anchors->Item(i);
                 if (FromAnsi(a->GetAttr("text")).compare(name, Qt::CaseInsensitive) == 0) {
-                    pageNo = std::min(IntOf(a, "page", 0), INT_MAX - 1) + 1;
-                    top = IntOf(a, "top", 0);
+                    hit.TargetPage = std::min(IntOf(a, "page", 0), INT_MAX - 1) + 1;
+                    hit.TargetTop = IntOf(a, "top", 0);
                     break;
                 }
             }
         }
-        if (preview)
-            preview->ShowPageAt(pageNo, top);
-    } else if (!url.isEmpty()) {
-        // A file from elsewhere may link anything; only web pages and mail go to the
-        // desktop's opener, never files or programs behind other schemes.
-        const QUrl target = QUrl::fromUserInput(url);
-        if (!frxIsOpenableLink(target))
-            throw platform::Error(
-                QStringLiteral("The link \"%1\" was not opened: only http, https and mailto links are")
-                    .arg(url.left(200)));
-        QDesktopServices::openUrl(target);
     }
-    // Going to another page may have rebuilt pages and dropped this one from the cache.
-    if (!view || !page || !Report || !Report->OnClickObject)
-        return;
-    bool modified = false;
-    Report->OnClickObject(view, button, shift, modified);
-    if (modified && page) {
-        ReplacePage(index, page);
-        if (TfrxPreviewLink* p = PreviewOf(Report))
-            p->RepaintPages();
-    }
+    return hit;
 }
 
 std::unique_ptr<TfrxCustomPreviewPages> frxCreatePreviewPages(TfrxReport* report) {

@@ -16,7 +16,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 #include <QVariant>
 
 #include <functional>
@@ -71,8 +70,6 @@ private:
 // Picture views are views with the properties `Picture` (QByteArray: the saved graphic, empty
 // when there is none) and `ImageIndex` (int: 1-based place in the picture cache, 0 for none).
 bool frxIsPictureView(const TfrxComponent* obj);
-// Whether a hyperlink of a prepared page goes to the desktop's opener: http, https and mailto.
-bool frxIsOpenableLink(const QUrl& url);
 
 // The report outline, kept in the document's "outline" item: nested "item"s with `text`, `page`
 // (0-based) and `top` (px).
@@ -137,8 +134,8 @@ public:
     void ReplacePage(int index, TfrxReportPage* page) override;
     void RenderPage(int index, platform::Canvas* canvas, long double scaleX, long double scaleY,
                     long double offsetX, long double offsetY) override;
-    void HitTest(int index, int x, int y, int button, int shift, long double scale, int offsetX,
-                 int offsetY, bool click, int& cursor) override;
+    TfrxPageHit HitTest(int index, int x, int y, long double scale, int offsetX,
+                        int offsetY) override;
     void AppendReport(TfrxReport* report) override;
     // frxPreviewPages_file.cpp
     void ReadFromStream(QIODevice& stream, bool allowPartialLoading = false) override;
@@ -233,7 +230,6 @@ private:
     bool EngineRunning() const;
     TfrxComponent* SourceOfItem(const TfrxXMLItem* item) const;
     TfrxXMLItem* LogicalItem(int index) const;
-    void ShowMessage(const QString& text);
     // frxPreviewPages_file.cpp: the sections of a document just read.
     void ReadSections();
 

@@ -194,7 +194,6 @@ TEST_F(PreviewControl, MouseHoversClicksAndDrags) {
     QWidget* vp = ws()->viewport();
     Send(vp, QEvent::MouseMove, page.topLeft() + QPoint(150, 120), Qt::NoButton, Qt::NoButton);
     ASSERT_EQ(store.hits.size(), 1u);
-    EXPECT_FALSE(store.hits[0].click);
     EXPECT_EQ(store.hits[0].offsetX, page.left());
     EXPECT_EQ(vp->cursor().shape(), Qt::PointingHandCursor) << "over the link";
     Send(vp, QEvent::MouseMove, page.topLeft() + QPoint(500, 500), Qt::NoButton, Qt::NoButton);
@@ -203,8 +202,7 @@ TEST_F(PreviewControl, MouseHoversClicksAndDrags) {
     store.hits.clear();
     Send(vp, QEvent::MouseButtonPress, QPoint(300, 300), Qt::LeftButton, Qt::LeftButton);
     Send(vp, QEvent::MouseButtonRelease, QPoint(300, 300), Qt::LeftButton, Qt::NoButton);
-    ASSERT_EQ(store.hits.size(), 1u);
-    EXPECT_TRUE(store.hits[0].click);
+    ASSERT_EQ(store.hits.size(), 1u) << "the click's own";
 
     // Dragging pans the view and is no click.
     store.hits.clear();
@@ -233,7 +231,7 @@ TEST_F(PreviewControl, ThumbnailsShowEveryPageAndAClickShowsIt) {
          Qt::NoButton);
     EXPECT_EQ(preview.PageNo(), 3);
     EXPECT_EQ(ws()->VertPosition(), std::min(2276 - 10, ws()->VertRange() - ws()->VertPage()));
-    EXPECT_TRUE(store.hits.empty() || !store.hits.back().click) << "no hit test on thumbnails";
+    EXPECT_TRUE(store.hits.empty()) << "no hit test on thumbnails";
 
     // The page number sits white on gray in the thumbnail's corner.
     const QImage shot = thumbs->viewport()->grab().toImage();

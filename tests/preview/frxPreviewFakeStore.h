@@ -52,7 +52,41 @@ private:
     std::vector<int> m_path;
 };
 
-class FakeStore : public TfrxCustomPreviewPages {
+// The parts of a store the preview control never calls (what the engine writes, files): they
+// do nothing.
+class PreviewOnlyStore : public TfrxCustomPreviewPages {
+public:
+    void PrepareStart() override {}
+    void AppendObject(TfrxComponent*) override {}
+    void StartPage(TfrxPage*) override {}
+    void RegisterSourcePage(TfrxPage*) override {}
+    void RegisterRuntimeObject(TfrxComponent*) override {}
+    void PassStart() override {}
+    void DiscardFirstPass() override {}
+    int CutTail(int) override { return 0; }
+    void PrepareFinish() override {}
+    void LogicalPageAdvance() override {}
+    void LogicalPageRestart() override {}
+    void PasteTail(long double, long double) override {}
+    void MoveAnchors(int, int) override {}
+    void CachePicture(TfrxView*) override {}
+    bool BandOnPage(TfrxBand*) override { return false; }
+    int ObjectPosition() override { return 0; }
+    int AnchorPosition() override { return -1; }
+    long double BottomOfBands() override { return 0; }
+    int LogicalPageNumber() override { return 0; }
+    int LogicalPageTotal() override { return 0; }
+    void AddAnchor(const QString&) override {}
+    int GetAnchorPage(const QString&) override { return 1; }
+    void SetSourcePaper(TfrxPage*, long double, long double) override {}
+    void AppendReport(TfrxReport*) override {}
+    void ReadFromStream(QIODevice&, bool) override {}
+    void WriteToStream(QIODevice&) override {}
+    bool ReadFromFile(const QString&, bool) override { return false; }
+    void WriteToFile(const QString&) override {}
+};
+
+class FakeStore : public PreviewOnlyStore {
 public:
     struct Render {
         int index;
@@ -63,7 +97,6 @@ public:
         int index, x, y;
         long double scale;
         int offsetX, offsetY;
-        bool click;
     };
 
     std::vector<QPoint> sizes;      // px at zoom 1
@@ -90,26 +123,6 @@ public:
         sizes.clear();
         ++clears;
     }
-    void PrepareStart() override {}
-    void AppendObject(TfrxComponent*) override {}
-    void StartPage(TfrxPage*) override {}
-    void RegisterSourcePage(TfrxPage*) override {}
-    void RegisterRuntimeObject(TfrxComponent*) override {}
-    void PassStart() override {}
-    void DiscardFirstPass() override {}
-    int CutTail(int) override { return 0; }
-    void PrepareFinish() override {}
-    void LogicalPageAdvance() override {}
-    void LogicalPageRestart() override {}
-    void PasteTail(long double, long double) override {}
-    void MoveAnchors(int, int) override {}
-    void CachePicture(TfrxView*) override {}
-    bool BandOnPage(TfrxBand*) override { return false; }
-    int ObjectPosition() override { return 0; }
-    int AnchorPosition() override { return -1; }
-    long double BottomOfBands() override { return 0; }
-    int LogicalPageNumber() override { return 0; }
-    int LogicalPageTotal() override { return 0; }
     void InsertBlankPage(int) override {}
     void RemovePage(int) override {}
     void ReplacePage(int, TfrxReportPage*) override {}
@@ -122,19 +135,17 @@ public:
         canvas->FillRect(platform::Rect{int(offsetX), int(offsetY),
                                         int(offsetX + s.x() * scaleX), int(offsetY + 10 * scaleX)});
     }
-    void HitTest(int index, int x, int y, int, int, long double scale, int offsetX, int offsetY,
-                 bool click, int& cursor) override {
-        hits.push_back({index, x, y, scale, offsetX, offsetY, click});
+    TfrxPageHit HitTest(int index, int x, int y, long double scale, int offsetX,
+                        int offsetY) override {
+        hits.push_back({index, x, y, scale, offsetX, offsetY});
+        TfrxPageHit hit;
+        hit.OnPage = true;
         const QRect r(offsetX + int(link.left() * scale), offsetY + int(link.top() * scale),
                       int(link.width() * scale), int(link.height() * scale));
         if (r.contains(x, y))
-            cursor = Qt::PointingHandCursor;
+            hit.Cursor = Qt::PointingHandCursor;
+        return hit;
     }
-    void AppendReport(TfrxReport*) override {}
-    void ReadFromStream(QIODevice&, bool) override {}
-    void WriteToStream(QIODevice&) override {}
-    bool ReadFromFile(const QString&, bool) override { return false; }
-    void WriteToFile(const QString&) override {}
     bool Print() override {
         ++prints;
         return true;
@@ -145,7 +156,4 @@ public:
     }
     std::vector<TfrxCustomExportFilter*> exported;
     TfrxCustomOutline* Outline() override { return &outline; }
-    void AddAnchor(const QString&) override {}
-    int GetAnchorPage(const QString&) override { return 1; }
-    void SetSourcePaper(TfrxPage*, long double, long double) override {}
 };

@@ -1,5 +1,6 @@
 #include "store/frxPreviewPages.h"
 #include "EngineParts.h"
+#include "preview/frxPreview.h"
 
 #include "common/ReadBack.h"
 #include "common/TestSupport.h"
@@ -481,11 +482,10 @@ TEST(PreparedReportFile, OnlyWebAndMailLinksGoToTheDesktop) {
     ASSERT_NE(page, nullptr);
     const TfrxComponent* memo = page->FindObject(QStringLiteral("Memo1"));
     ASSERT_NE(memo, nullptr);
-    int cursor = 0;
     const int x = int((memo->AbsLeft() + page->LeftMargin() * fr01cm) + 5);
     const int y = int((memo->AbsTop() + page->TopMargin() * fr01cm) + 5);
     try {
-        p.store.HitTest(0, x, y, Qt::LeftButton, 0, 1, 0, 0, true, cursor);
+        frxPointAtPage(p.store, 0, x, y, 1, 0, 0, true, Qt::LeftButton, 0, Qt::ArrowCursor);
         ADD_FAILURE() << "the link was not refused";
     } catch (const platform::Error& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("The link \"file:///etc/passwd\" was not opened: "
