@@ -1041,9 +1041,10 @@ void TfrxPreview::PageArrived(int pageIndex) {
             RelayoutPages();
         if (m_window)
             m_window->SetPreparing(true);
-        m_progressTime = platform::TickCount();
+        m_progressTime = Ticks ? Ticks() : platform::TickCount();
     } else if (pageIndex == 1) {
-        const qint64 elapsed = static_cast<qint64>(platform::TickCount()) - m_progressTime;
+        const qint64 elapsed =
+            static_cast<qint64>(Ticks ? Ticks() : platform::TickCount()) - m_progressTime;
         m_progressInterval = elapsed <= 4 ? 50 : elapsed > 9 ? 5 : 20;
         GoToPage(1);
         if (final)

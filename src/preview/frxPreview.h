@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -227,6 +228,8 @@ public:
     bool FindNextAllowed = false;
     // Pages between status refreshes while preparing, chosen from the first page's speed.
     int ProgressInterval() const { return m_progressInterval; }
+    // The millisecond clock that speed is measured with; empty: the system's tick count.
+    std::function<std::uint32_t()> Ticks;
 
     // Colours of the page area.
     QColor ActiveFrameColor() const;

@@ -11,7 +11,6 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
-#include <QThread>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -264,6 +263,8 @@ TEST_F(PreviewControl, OutlineTreeFollowsTheStoreAndShowsItsPlaces) {
 }
 
 TEST_F(PreviewControl, PreparationFillsTheViewAsPagesArrive) {
+    std::uint32_t now = 1000;
+    preview.Ticks = [&] { return now; };
     store.sizes.clear();
     preview.PrepareStarted();
     EXPECT_TRUE(preview.Busy());
@@ -275,7 +276,7 @@ TEST_F(PreviewControl, PreparationFillsTheViewAsPagesArrive) {
     preview.PageArrived(0);
     EXPECT_EQ(preview.PageNo(), 1);
     EXPECT_EQ(ws()->PageList.Count(), 1);
-    QThread::msleep(15);
+    now += 15;
     store.sizes.push_back({794, 1123});
     preview.PageArrived(1);
     EXPECT_EQ(preview.ProgressInterval(), 5) << "a slow first page refreshes every 5 pages";
