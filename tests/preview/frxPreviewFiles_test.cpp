@@ -4,7 +4,7 @@
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
 #include "platform/Error.h"
-#include "preview/PreparedPages.h"
+#include "PreparedPages.h"
 #include "preview/frxPreviewForm.h"
 
 #include <QApplication>
@@ -50,13 +50,7 @@ protected:
         }));
         shown.report.PreviewOptions()->SetMaximized(false);
         shown.report.PreviewOptions()->SetButtons(TfrxPreviewButtons(frxDefaultPreviewButtons));
-        form = std::make_unique<TfrxPreviewForm>();
-        form->Preview()->SetReport(&shown.report);
-        form->Preview()->SetPreviewPages(&shown.store);
-        form->show();
-        QApplication::processEvents();
-        form->InitFromOptions();
-        QApplication::processEvents();
+        form = OpenPreviewWindow(shown.report, shown.store);
     }
     void TearDown() override { form.reset(); }
 

@@ -1,5 +1,6 @@
 #include "preview/frxPreviewForm.h"
 #include "EngineParts.h"
+#include "PreparedPages.h"
 
 #include "common/TestSupport.h"
 #include "platform/Error.h"
@@ -44,13 +45,7 @@ protected:
     void TearDown() override { form.reset(); }
     void Open(TfrxPreviewButtons buttons = TfrxPreviewButtons(frxDefaultPreviewButtons)) {
         report.PreviewOptions()->SetButtons(buttons);
-        form = std::make_unique<TfrxPreviewForm>();
-        form->Preview()->SetReport(&report);
-        form->Preview()->SetPreviewPages(&store);
-        form->show();
-        QApplication::processEvents();
-        form->InitFromOptions();
-        QApplication::processEvents();
+        form = OpenPreviewWindow(report, store);
     }
     // The tool bar's visible entries, left to right: captions, "|" for separators, "[zoom]",
     // "[page]" and the Close button's text.

@@ -6,7 +6,7 @@
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
 #include "platform/Error.h"
-#include "preview/PreparedPages.h"
+#include "PreparedPages.h"
 #include "xml/frxXML.h"
 #include "report/frxClass.h"
 

@@ -1,5 +1,6 @@
 #include "store/frxPreviewPages.h"
 #include "EngineParts.h"
+#include "PreparedPages.h"
 #include "preview/frxPreview.h"
 #include "export/frxExportPDF.h"
 
@@ -139,14 +140,7 @@ protected:
     // `pages` pages of the template; `each` may change the template objects before a page's
     // objects are appended (as evaluation does) and gets the page number.
     void Prepare(int pages = 1, const std::function<void(int)>& each = {}) {
-        Register();
-        for (int p = 0; p < pages; ++p) {
-            store.StartPage(page);
-            if (each)
-                each(p);
-            AppendPageObjects();
-        }
-        Finish();
+        PrepareInto(store, engine, page, pages, each);
     }
 
     TfrxXMLItem* PageItem(int i) { return store.PagesItem()->Item(i); }

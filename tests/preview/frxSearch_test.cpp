@@ -3,7 +3,7 @@
 
 #include "common/TestSupport.h"
 #include "platform/CanvasRecording.h"
-#include "preview/PreparedPages.h"
+#include "PreparedPages.h"
 #include "preview/frxPreview.h"
 #include "preview/frxSearchDialog.h"
 

@@ -2,6 +2,7 @@
 // sizes turning with the sheet, what OK writes into the page, and the preview's hand-over.
 
 #include "TestSupport.h"
+#include "PreparedPages.h"
 #include "EngineParts.h"
 
 #include "PrintTestSupport.h"
@@ -293,11 +294,6 @@ TEST(PageSettingsWithoutPrinters, TheTablePapersKeepTheirOwnCodes) {
 
 // --- the preview's hand-over --------------------------------------------------------------------
 
-struct FinalPassEngine : TfrxCustomEngine {
-    FinalPassEngine() { FinalPass = true; }
-    bool Run() override { return true; }
-};
-
 class PageSettingsHandOver : public PageSettings {
 protected:
     void SetUp() override {
@@ -329,7 +325,7 @@ protected:
     }
 
     TfrxReportPage* second = nullptr;
-    FinalPassEngine engine;
+    PreparedEngine engine;
     TfrxPreviewPages store{&report};
     QStringList calls;
 };

@@ -2,6 +2,7 @@
 // start-up, on prepared pages of the store and the recording printing service.
 
 #include "TestSupport.h"
+#include "PreparedPages.h"
 #include "EngineParts.h"
 
 #include "PrintTestSupport.h"
@@ -24,11 +25,6 @@ namespace {
 
 QString S(const char* s) { return QString::fromUtf8(s); }
 
-struct FinalPassEngine : TfrxCustomEngine {
-    FinalPassEngine() { FinalPass = true; }
-    bool Run() override { return true; }
-};
-
 class PrintFromPreview : public ::testing::Test {
 protected:
     startup::EngineScope printing{startup::Printing};
@@ -36,34 +32,14 @@ protected:
     void SetUp() override {
         service = UseRecordingPrinters({RecordingPrintService::MakePrinter(S("Office"))});
         report.PreviewOptions()->SetMaximized(false);
-        // Three prepared worksheet pages.
-        TfrxReportPage* page = AddWorksheetPage(report);
-        store.SetEngine(&engine);
-        store.PrepareStart();
-        store.RegisterSourcePage(page);
-        store.PassStart();
-        for (int i = 0; i < 3; ++i) {
-            store.StartPage(page);
-            TfrxNullBand band;
-            band.Objects() = page->Objects();
-            store.AppendObject(&band);
-            band.Objects().clear();
-        }
-        store.PrepareFinish();
-
-        form = std::make_unique<TfrxPreviewForm>();
-        form->Preview()->SetReport(&report);
-        form->Preview()->SetPreviewPages(&store);
-        form->show();
-        QApplication::processEvents();
-        form->InitFromOptions();
-        QApplication::processEvents();
+        PrepareInto(store, engine, AddWorksheetPage(report), 3); // three worksheet pages
+        form = OpenPreviewWindow(report, store);
     }
     void TearDown() override { form.reset(); }
 
     std::shared_ptr<RecordingPrintService> service;
     TfrxReport report;
-    FinalPassEngine engine;
+    PreparedEngine engine;
     TfrxPreviewPages store{&report};
     std::unique_ptr<TfrxPreviewForm> form;
 };

@@ -3,6 +3,7 @@
 // eval "$(tools/cups.sh start)".
 
 #include "TestSupport.h"
+#include "PreparedPages.h"
 #include "EngineParts.h"
 
 #include "CupsTestSupport.h"
@@ -32,11 +33,6 @@ namespace {
 
 QString S(const char* s) { return QString::fromUtf8(s); }
 
-struct FinalPassEngine : TfrxCustomEngine {
-    FinalPassEngine() { FinalPass = true; }
-    bool Run() override { return true; }
-};
-
 class CupsPrintJob : public ::testing::Test {
 protected:
     platform::RegistryScope services; // the print service the test chose goes with it
@@ -54,26 +50,12 @@ protected:
     // The worksheet page prepared into the store the way the engine prepares it, `pages`
     // times.
     void PrepareWorksheet(int pages = 1) {
-        TfrxReportPage* page = AddWorksheetPage(report);
-        store.ClearAll();
-        store.PrepareStart();
-        store.RegisterSourcePage(page);
-        engine.Running = true;
-        store.PassStart();
-        for (int i = 0; i < pages; ++i) {
-            store.StartPage(page);
-            TfrxNullBand band;
-            band.Objects() = page->Objects();
-            store.AppendObject(&band);
-            band.Objects().clear();
-        }
-        engine.Running = false;
-        store.PrepareFinish();
+        PrepareInto(store, engine, AddWorksheetPage(report), pages);
     }
 
     CupsEnv env;
     TfrxReport report;
-    FinalPassEngine engine;
+    PreparedEngine engine;
     TfrxPreviewPages store{&report};
 };
 
