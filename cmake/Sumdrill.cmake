@@ -14,10 +14,12 @@ function(sumdrill_library name)
   set_property(GLOBAL APPEND PROPERTY SUMDRILL_LIBRARIES ${name})
 endfunction()
 
-# sumdrill_test(<folder> [LIBS <targets>...])
-# One GoogleTest executable from tests/<folder>/*.cpp, registered with ctest.
+# sumdrill_test(<folder> [LIBS <targets>...] [LOCK <resource>])
+# One GoogleTest executable from tests/<folder>/*.cpp. Every case is a ctest entry of its own
+# (named <folder>.<Suite>.<Case>), so a failure names its case and cases run in parallel; LOCK
+# keeps the cases of executables that share a resource (the private print server) one at a time.
 function(sumdrill_test folder)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp
        ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
   if(NOT sources)
@@ -28,8 +30,11 @@ function(sumdrill_test folder)
   target_link_libraries(${exe} PRIVATE testmain ${ARG_LIBS} GTest::gtest GTest::gmock Qt6::Test)
   target_compile_definitions(${exe} PRIVATE
     SUMDRILL_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/${folder}/data")
-  # One ctest entry per executable: starting a Qt application per test case would cost more
-  # than most cases take (a second each under the sanitizers).
-  add_test(NAME ${folder} COMMAND ${exe} --gtest_color=no)
-  set_tests_properties(${folder} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(lock "")
+  if(ARG_LOCK)
+    set(lock RESOURCE_LOCK ${ARG_LOCK})
+  endif()
+  gtest_discover_tests(${exe} TEST_PREFIX "${folder}." EXTRA_ARGS --gtest_color=no
+                       DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${lock})
 endfunction()
