@@ -119,9 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         store.PageSizeOf(i);
         if (Drawable(built))
             store.RenderPage(i, &canvas, 1.5, 1.5, 3, 4);
-        int cursor = 0;
-        store.HitTest(i, 60, 80, 1, 0, 1.5, 3, 4, false, cursor);
-        store.HitTest(i, 60, 80, 1, 0, 1.5, 3, 4, true, cursor);
+        store.HitTest(i, 60, 80, 1.5, 3, 4);
         store.BottomOfBands();
         store.BandOnPage(band);
     }

@@ -1,6 +1,6 @@
 #pragma once
 // The program's services, one per type. A library declares the service it needs (an interface,
-// or a struct of functions) and looks it up here; start-up (the app library's Startup unit)
+// or a struct of functions) and looks it up here; start-up (the startup library's Startup unit)
 // installs what provides it. A library never installs a service of its own accord, so what runs
 // is decided in one place.
 //

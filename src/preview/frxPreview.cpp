@@ -27,7 +27,6 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-#include <array>
 #include <vector>
 #include <cmath>
 

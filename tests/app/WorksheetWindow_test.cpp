@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "WorksheetPreview.h"
+#include "WorksheetSettings.h"
 
 #include "common/U_Common.h"
 #include "platform/GbkCodec.h"

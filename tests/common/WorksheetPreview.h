@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "common/U_Common.h"
+#include "WorksheetSettings.h"
 #include "preview/frxPreview.h"
 #include "preview/frxPreviewForm.h"
 #include "worksheet/U_Shengcheng.h"
@@ -15,20 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-
-// The settings a worksheet test starts from: `count` problems of `type` with `decimals`
-// places, results up to 100 and operands up to 50, everything else as a new installation has it.
-inline WorksheetSettings& StartWorksheetSettings(int count, int type, int decimals = 0) {
-    WorksheetSettings& s = U_Common::Settings();
-    s = WorksheetSettings{};
-    s.ProblemCount = count;
-    s.ResultLimit = 100;
-    s.Operand1Limit = 50;
-    s.Operand2Limit = 50;
-    s.ProblemType = type;
-    s.DecimalPlaces = decimals;
-    return s;
-}
 
 // Shows `window`; `beforePress` (may be empty) runs in it, then "打印预览" is pressed and
 // `inPreview` runs once the preview shows a prepared page; then both windows close. Fails the

@@ -1,5 +1,6 @@
 #include "worksheet/WorksheetReport.h"
 
+#include "WorksheetSettings.h"
 #include "common/TestSupport.h"
 #include "platform/GbkCodec.h"
 #include "report/frxClass.h"
@@ -16,16 +17,8 @@ using namespace frxClass;
 namespace {
 
 Worksheet Generated(int n, bool answers) {
-    WorksheetSettings s;
-    s.ProblemCount = n;
-    s.ResultLimit = 100;
-    s.Operand1Limit = 50;
-    s.Operand2Limit = 50;
-    s.ProblemType = 7;
-    s.DecimalPlaces = 2;
-    s.ShowAnswers = answers;
     Worksheet sheet;
-    sheet.GenerateWorksheet(s);
+    sheet.GenerateWorksheet(SheetSettings(n, 7, 2, answers));
     sheet.RefillWorksheet(answers);
     return sheet;
 }

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WorksheetSettings.h"
 
 #include "common/U_Common.h"
 #include "platform/GbkCodec.h"
@@ -11,17 +12,7 @@ using namespace worksheet;
 
 namespace {
 
-WorksheetSettings Sheet(int n, int type, bool answers) {
-    WorksheetSettings s;
-    s.ProblemCount = n;
-    s.ResultLimit = 100;
-    s.Operand1Limit = 50;
-    s.Operand2Limit = 50;
-    s.ProblemType = type;
-    s.DecimalPlaces = 1;
-    s.ShowAnswers = answers;
-    return s;
-}
+WorksheetSettings Sheet(int n, int type, bool answers) { return SheetSettings(n, type, 1, answers); }
 
 QByteArray G(const char* utf8) { return platform::Gbk(utf8); }
 
