@@ -46,6 +46,11 @@ bool GetPaperDimensions(int paperCode, long double& width, long double& height) 
 
 namespace {
 
+// A printer message of the message table with its one value filled in.
+QString PrinterText(const char* key, const QString& value) {
+    return frxFillIn(frxGet(QString::fromLatin1(key)), {value});
+}
+
 // Rounds half to even, the rounding the metrics have always used.
 long double RoundMM(long double v) { return std::nearbyint(v); }
 
@@ -150,11 +155,11 @@ void TfrxPrinter::RecreateDC() {
 
 void TfrxPrinter::ReadPrinterMetrics() {
     if (!OpenDevice() || !m_deviceMode)
-        throw TfrxPrinterException(QStringLiteral("Printer selected is not valid"));
+        throw TfrxPrinterException(frxGet(QStringLiteral("prNotValid")));
     const platform::DeviceMetrics m = m_device->Metrics(*m_deviceMode);
     m_dpi = QPoint(m.DpiX, m.DpiY);
     if (m.DpiX == 0 || m.DpiY == 0)
-        throw TfrxPrinterException(QStringLiteral("Printer selected is not valid"));
+        throw TfrxPrinterException(frxGet(QStringLiteral("prNotValid")));
     m_canvas.m_dpi = m_dpi;
 
     const long double dx = m.DpiX, dy = m.DpiY;
@@ -176,13 +181,13 @@ void TfrxPrinter::AbortDocument() {
 
 void TfrxPrinter::BeginDocument() {
     if (!OpenDevice() || !m_deviceMode)
-        throw TfrxPrinterException(QStringLiteral("Printer selected is not valid"));
+        throw TfrxPrinterException(frxGet(QStringLiteral("prNotValid")));
     m_printing = true;
     if (!m_device->BeginDocument(*m_deviceMode, m_title, m_fileName)) {
         m_printing = false;
         QString text = m_fileName.isEmpty()
-                           ? QStringLiteral("Cannot start printing on %1").arg(m_name)
-                           : QStringLiteral("Cannot create file %1").arg(m_fileName);
+                           ? PrinterText("prCannotStart", m_name)
+                           : PrinterText("prCannotCreate", m_fileName);
         if (const QString reason = m_device->LastError(); !reason.isEmpty())
             text += QStringLiteral(": ") + reason;
         throw TfrxPrinterException(text);
@@ -197,7 +202,7 @@ void TfrxPrinter::BeginPrinterPage() {
     m_canvas.m_surface = m_sheetSurface;
     // Drawing would go nowhere (and the caller draws through the canvas): say so instead.
     if (!m_sheetSurface)
-        throw TfrxPrinterException(QStringLiteral("Cannot start printing on %1").arg(m_name));
+        throw TfrxPrinterException(PrinterText("prCannotStart", m_name));
 }
 
 void TfrxPrinter::EndPrinterPage() {
@@ -229,7 +234,7 @@ void TfrxPrinter::EndDocument() {
     m_binOverride = -1;
     if (!sent) {
         const QString target = m_fileName.isEmpty() ? m_name : m_fileName;
-        QString text = QStringLiteral("Cannot send data to %1").arg(target);
+        QString text = PrinterText("prCannotSend", target);
         if (!reason.isEmpty())
             text += QStringLiteral(": ") + reason;
         throw TfrxPrinterException(text);
@@ -238,20 +243,20 @@ void TfrxPrinter::EndDocument() {
 
 void TfrxPrinter::BeginRawDocument() {
     if (!OpenDevice())
-        throw TfrxPrinterException(QStringLiteral("Printer selected is not valid"));
+        throw TfrxPrinterException(frxGet(QStringLiteral("prNotValid")));
     RecreateDC();
     if (!m_device->BeginRawDocument(m_title))
-        throw TfrxPrinterException(QStringLiteral("Cannot start printing on %1").arg(m_name));
+        throw TfrxPrinterException(PrinterText("prCannotStart", m_name));
 }
 
 void TfrxPrinter::WriteRawData(const QByteArray& bytes) {
     if (m_device && !m_device->WriteRawData(bytes))
-        throw TfrxPrinterException(QStringLiteral("Cannot send data to %1").arg(m_name));
+        throw TfrxPrinterException(PrinterText("prCannotSend", m_name));
 }
 
 void TfrxPrinter::EndRawDocument() {
     if (m_device && !m_device->EndRawDocument())
-        throw TfrxPrinterException(QStringLiteral("Cannot send data to %1").arg(m_name));
+        throw TfrxPrinterException(PrinterText("prCannotSend", m_name));
 }
 
 void TfrxPrinter::SetViewPaper(int paper, TPrinterOrientation orientation, long double width,

@@ -170,6 +170,10 @@ constexpr Entry kTable[] = {
     {"prNoCurrent", "No page is shown in a preview"},
     {"prSheetSize", "The print mode \"%s\" needs a sheet of known size: choose a paper under \"%s\""},
     {"prNoPageMatch", "No page of the report matches \"%s\": nothing was printed"},
+    {"prNotValid", "Printer selected is not valid"},
+    {"prCannotStart", "Cannot start printing on %s"},
+    {"prCannotSend", "Cannot send data to %s"},
+    {"prCannotCreate", "Cannot create file %s"},
 
     // Page settings units
     {"uCm", "cm"},
