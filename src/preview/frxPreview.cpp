@@ -416,7 +416,7 @@ TfrxCustomPreview::TfrxCustomPreview(QWidget* parent) : QFrame(parent) {
 
 TfrxReport* TfrxCustomPreview::Report() const { return m_report.data(); }
 
-TfrxPreview::TfrxPreview(QWidget* parent) : TfrxCustomPreview(parent) {
+TfrxPreview::TfrxPreview(QWidget* parent) : TfrxCustomPreview(parent), Ticks(platform::TickCount) {
     setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -1040,10 +1040,9 @@ void TfrxPreview::PageArrived(int pageIndex) {
             RelayoutPages();
         if (m_window)
             m_window->SetPreparing(true);
-        m_progressTime = Ticks ? Ticks() : platform::TickCount();
+        m_progressTime = Ticks();
     } else if (pageIndex == 1) {
-        const qint64 elapsed =
-            static_cast<qint64>(Ticks ? Ticks() : platform::TickCount()) - m_progressTime;
+        const qint64 elapsed = static_cast<qint64>(Ticks()) - m_progressTime;
         m_progressInterval = elapsed <= 4 ? 50 : elapsed > 9 ? 5 : 20;
         GoToPage(1);
         if (final)
@@ -1122,8 +1121,6 @@ void RunHook(TfrxPreview* preview, TfrxPreview::Hook hook) {
 } // namespace
 
 bool TfrxPreview::HasHook(Hook hook) { return OperationOf(hook) != nullptr; }
-
-bool TfrxPreview::PrintAvailable() { return frxHasPrintHandler(); }
 
 void TfrxPreview::Print() {
     if (m_busy || !m_pages || PageCount() == 0)

@@ -228,7 +228,8 @@ public:
     bool FindNextAllowed = false;
     // Pages between status refreshes while preparing, chosen from the first page's speed.
     int ProgressInterval() const { return m_progressInterval; }
-    // The millisecond clock that speed is measured with; empty: the system's tick count.
+    // The millisecond clock that speed is measured with: the system's tick count (tests step
+    // their own).
     std::function<std::uint32_t()> Ticks;
 
     // Colours of the page area.
@@ -287,10 +288,9 @@ public:
     bool Export(TfrxCustomExportFilter& filter);
 
     enum class Hook { Save, Load, Find, FindNext, PageSetup };
-    // Whether that operation is installed.
+    // Whether that operation is installed (Print: whether the store has a print handler,
+    // frxHasPrintHandler).
     static bool HasHook(Hook hook);
-    // Whether Print can reach a printer (a print handler is installed with the store).
-    static bool PrintAvailable();
 
     // The hidden panel that shows a message (saving, loading), optionally with Cancel.
     void ShowMessage(const QString& text) override;

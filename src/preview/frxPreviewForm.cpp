@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "export/frxExportPDF.h"
 #include "report/frxClass.h"
+#include "store/frxPreviewPages.h"
 #include "resources/frxRes.h"
 #include "resources/frxResImages.h"
 
@@ -339,7 +340,7 @@ void TfrxPreviewForm::RefreshButtonStates() {
     // Operations that come with their own units are installed at start-up; a preview without
     // one (a program or test that installs only part of the engine) keeps its button disabled.
     const std::pair<QAction*, bool> buttons[] = {
-        {PrintB, TfrxPreview::PrintAvailable()},
+        {PrintB, frxHasPrintHandler()},
         {OpenB, TfrxPreview::HasHook(TfrxPreview::Hook::Load)},
         {SaveB, TfrxPreview::HasHook(TfrxPreview::Hook::Save)},
         {ExportB, true},

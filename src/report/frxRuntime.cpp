@@ -38,13 +38,16 @@ TfrxDrawText* TfrxReportRuntime::DrawText() {
 }
 
 TfrxCustomPreviewPages* TfrxReportRuntime::PreviewPages() {
-    if (const TfrxRuntimeFactory& factory = frxRuntimeFactory(); !m_pages && factory.CreatePreviewPages)
-        m_pages = factory.CreatePreviewPages(m_report);
+    // The factory is looked up only until the store is made: this runs for every engine step.
+    if (!m_pages)
+        if (const TfrxRuntimeFactory& factory = frxRuntimeFactory(); factory.CreatePreviewPages)
+            m_pages = factory.CreatePreviewPages(m_report);
     return m_pages.get();
 }
 
 TfrxCustomEngine* TfrxReportRuntime::Engine() {
-    if (const TfrxRuntimeFactory& factory = frxRuntimeFactory(); !m_engine && factory.CreateEngine)
-        m_engine = factory.CreateEngine(m_report);
+    if (!m_engine)
+        if (const TfrxRuntimeFactory& factory = frxRuntimeFactory(); factory.CreateEngine)
+            m_engine = factory.CreateEngine(m_report);
     return m_engine.get();
 }

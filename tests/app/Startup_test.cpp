@@ -27,7 +27,6 @@ TEST(Startup, TheProgramInstallsEveryServiceTheLibrariesLookUp) {
                 factory.ShowPreview);
     EXPECT_TRUE(frxHasPrintHandler());
     EXPECT_TRUE(frxHasExportHandler());
-    EXPECT_TRUE(TfrxPreview::PrintAvailable());
     using H = TfrxPreview::Hook;
     for (H hook : {H::Save, H::Load, H::Find, H::FindNext, H::PageSetup})
         EXPECT_TRUE(TfrxPreview::HasHook(hook)) << static_cast<int>(hook);

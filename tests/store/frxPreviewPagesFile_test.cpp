@@ -553,8 +553,9 @@ TEST(PreparedReportFile, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
         EXPECT_NE(WEXITSTATUS(status), 1) << "the save as another user failed";
         saved = WEXITSTATUS(status) == 0;
     }
-    if (!saved)
+    if (!saved) {
         EXPECT_EQ(save(), QString());
+    }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);
     TfrxReport other;
